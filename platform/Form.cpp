@@ -1,0 +1,280 @@
+#include "platform/Form.h"
+
+#include "platform/Keys.h"
+#include "platform/Screen.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <algorithm>
+
+namespace vb {
+
+namespace {
+std::vector<Form*>& formList()
+{
+    static std::vector<Form*> list;
+    return list;
+}
+
+Form* lastActiveForm = nullptr;
+} // namespace
+
+const std::vector<Form*>& Forms() { return formList(); }
+
+// One application-wide filter gives each window the first look at the keys typed into it.
+class KeyRouter : public QObject {
+public:
+    static void ensureInstalled()
+    {
+        static KeyRouter* router = nullptr;
+        if (!router && qApp) {
+            router = new KeyRouter(qApp);
+            qApp->installEventFilter(router);
+        }
+    }
+
+protected:
+    explicit KeyRouter(QObject* parent) : QObject(parent) {}
+
+    bool eventFilter(QObject* obj, QEvent* ev) override
+    {
+        if (ev->type() != QEvent::KeyPress && ev->type() != QEvent::KeyRelease)
+            return false;
+        auto* w = qobject_cast<QWidget*>(obj);
+        if (!w)
+            return false;
+        // A key event travels from the focused widget up through its parents; act on its first stop only.
+        QWidget* focus = QApplication::focusWidget();
+        if (focus ? w != focus : !w->isWindow())
+            return false;
+        auto* form = qobject_cast<Form*>(w->window());
+        if (!form)
+            return false;
+        return form->routeKey(obj, static_cast<QKeyEvent*>(ev));
+    }
+};
+
+Form::Form(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    KeyRouter::ensureInstalled();
+}
+
+Form::~Form()
+{
+    auto& list = formList();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    if (lastActiveForm == this)
+        lastActiveForm = nullptr;
+    if (modalLoop)
+        modalLoop->quit();
+}
+
+void Form::Load()
+{
+    if (loaded)
+        return;
+    loaded = true;
+    formList().push_back(this);
+    Form_Load();
+}
+
+void Form::Show(bool modal)
+{
+    Load();
+    if (!loaded) // the load itself may have unloaded the window
+        return;
+    if (modal) {
+        setWindowModality(Qt::ApplicationModal);
+        show();
+        raise();
+        activateWindow();
+        QEventLoop loop;
+        modalLoop = &loop;
+        loop.exec();
+        modalLoop = nullptr;
+        setWindowModality(Qt::NonModal);
+    } else {
+        show();
+        raise();
+        activateWindow();
+    }
+}
+
+void Form::Hide()
+{
+    hide();
+    if (modalLoop)
+        modalLoop->quit();
+}
+
+bool Form::Unload(int mode)
+{
+    if (!loaded || unloading)
+        return !loaded;
+    unloading = true;
+    int cancel = 0;
+    Form_QueryUnload(cancel, mode);
+    if (!cancel)
+        Form_Unload(cancel);
+    if (cancel) {
+        unloading = false;
+        return false;
+    }
+    loaded = false;
+    activatedOnce = false;
+    auto& list = formList();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    if (lastActiveForm == this)
+        lastActiveForm = nullptr;
+    hide();
+    if (modalLoop)
+        modalLoop->quit();
+    unloading = false;
+    if (DeleteOnUnload)
+        deleteLater();
+    if (formList().empty() && qApp)
+        QMetaObject::invokeMethod(qApp, [] { if (formList().empty()) QApplication::exit(0); }, Qt::QueuedConnection);
+    return true;
+}
+
+void Form::closeEvent(QCloseEvent* e)
+{
+    // The close box and the window manager's close go through the same unload as code does.
+    e->ignore();
+    if (!loaded) {
+        e->accept();
+        return;
+    }
+    Unload(vbFormControlMenu);
+}
+
+void Form::changeEvent(QEvent* e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow() && loaded) {
+        // Activation counts only when the active window changes within the program.
+        if (lastActiveForm != this) {
+            lastActiveForm = this;
+            activatedOnce = true;
+            Form_Activate();
+        }
+    }
+}
+
+void Form::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    if (loaded)
+        Form_Resize();
+}
+
+bool Form::routeKey(QObject* receiver, QKeyEvent* e)
+{
+    (void)receiver;
+    const int shift = ShiftMaskFromQt(e->modifiers());
+    if (e->type() == QEvent::KeyRelease) {
+        if (!KeyPreview)
+            return false;
+        int code = VirtualKeyFromQt(e->key());
+        if (!code)
+            return false;
+        Form_KeyUp(code, shift);
+        return code == 0;
+    }
+    if (KeyPreview) {
+        int code = VirtualKeyFromQt(e->key());
+        if (code) {
+            Form_KeyDown(code, shift);
+            if (code == 0)
+                return true;
+        }
+        int ascii = KeyAsciiOf(e);
+        if (ascii && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            Form_KeyPress(ascii);
+            if (ascii == 0)
+                return true;
+        }
+    }
+    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return false;
+    QWidget* focus = QApplication::focusWidget();
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        // A focused button takes Enter itself; a multi-line edit keeps it for its new line.
+        if (auto* b = qobject_cast<QAbstractButton*>(focus); b && qobject_cast<QWidget*>(b)->inherits("QPushButton")) {
+            if (b->isEnabled())
+                b->click();
+            return true;
+        }
+        if (qobject_cast<QPlainTextEdit*>(focus) || qobject_cast<QTextEdit*>(focus)) {
+            auto* pte = qobject_cast<QPlainTextEdit*>(focus);
+            auto* te = qobject_cast<QTextEdit*>(focus);
+            if ((pte && !pte->isReadOnly()) || (te && !te->isReadOnly()))
+                return false;
+        }
+        if (auto* b = qobject_cast<QAbstractButton*>(DefaultButton); b && b->isEnabled() && b->isVisible()) {
+            b->click();
+            return true;
+        }
+        return false;
+    }
+    if (e->key() == Qt::Key_Escape) {
+        if (auto* b = qobject_cast<QAbstractButton*>(CancelButton); b && b->isEnabled() && b->isVisible()) {
+            b->click();
+            return true;
+        }
+    }
+    return false;
+}
+
+int Form::Left() const { return PixelsToTwipsX(frameGeometry().x()); }
+int Form::Top() const { return PixelsToTwipsY(frameGeometry().y()); }
+int Form::Width() const { return PixelsToTwipsX(frameGeometry().width()); }
+int Form::Height() const { return PixelsToTwipsY(frameGeometry().height()); }
+void Form::SetLeft(int twips) { Move(twips, Top()); }
+void Form::SetTop(int twips) { Move(Left(), twips); }
+void Form::SetWidth(int twips) { Move(Left(), Top(), twips, Height()); }
+void Form::SetHeight(int twips) { Move(Left(), Top(), Width(), twips); }
+
+void Form::Move(int left, int top, int width, int height)
+{
+    move(TwipsToPixelsX(left), TwipsToPixelsY(top));
+    if (width >= 0 || height >= 0) {
+        // Outer size: take off what the window frame adds around the client area.
+        const int extraW = frameGeometry().width() - geometry().width();
+        const int extraH = frameGeometry().height() - geometry().height();
+        const int w = width >= 0 ? TwipsToPixelsX(width) - extraW : geometry().width();
+        const int h = height >= 0 ? TwipsToPixelsY(height) - extraH : geometry().height();
+        resize(std::max(w, 1), std::max(h, 1));
+    }
+}
+
+int Form::ScaleWidth() const { return PixelsToTwipsX(width()); }
+int Form::ScaleHeight() const { return PixelsToTwipsY(height()); }
+
+void Form::SetClientSizeTwips(int w, int h) { resize(TwipsToPixelsX(w), TwipsToPixelsY(h)); }
+
+int Form::WindowState() const
+{
+    if (isMinimized())
+        return vbMinimized;
+    if (isMaximized())
+        return vbMaximized;
+    return vbNormal;
+}
+
+void Form::SetWindowState(int state)
+{
+    Qt::WindowStates s = windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
+    if (state == vbMinimized)
+        s |= Qt::WindowMinimized;
+    else if (state == vbMaximized)
+        s |= Qt::WindowMaximized;
+    setWindowState(s);
+}
+
+} // namespace vb

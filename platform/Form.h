@@ -1,0 +1,89 @@
+#pragma once
+// A window of the program as its procedures see it: a top-level widget with a load/activate/
+// resize/unload life, outer geometry in twips, key preview, default and cancel buttons, modal
+// showing, and a place in the program-wide list of loaded windows.
+#include <QWidget>
+#include <vector>
+
+class QEventLoop;
+
+namespace vb {
+
+enum WindowStateValue : int { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
+enum QueryUnloadMode : int { vbFormControlMenu = 0, vbFormCode = 1, vbAppWindows = 2, vbAppTaskManager = 3 };
+enum ShiftMask : int { vbShiftMask = 1, vbCtrlMask = 2, vbAltMask = 4 };
+
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form(QWidget* parent = nullptr);
+    ~Form() override;
+
+    // Runs Form_Load once and enters the list of loaded windows.
+    void Load();
+    bool IsLoaded() const { return loaded; }
+    // Shows the window (loading it first); a modal show returns when the window has been hidden or unloaded.
+    void Show(bool modal = false);
+    void Hide();
+    // Form_QueryUnload then Form_Unload; either may cancel. Returns true when the window was unloaded.
+    bool Unload(int mode = vbFormCode);
+
+    // Outer geometry in twips.
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void SetLeft(int twips);
+    void SetTop(int twips);
+    void SetWidth(int twips);
+    void SetHeight(int twips);
+    void Move(int left, int top, int width = -1, int height = -1);
+    // Client area in twips.
+    int ScaleWidth() const;
+    int ScaleHeight() const;
+    // Sets the client area in twips (layouts are stored as client sizes).
+    void SetClientSizeTwips(int width, int height);
+
+    int WindowState() const;
+    void SetWindowState(int state);
+
+    QString Caption() const { return windowTitle(); }
+    void SetCaption(const QString& caption) { setWindowTitle(caption); }
+
+    // The window sees every key before its focused control.
+    bool KeyPreview = false;
+    // Enter clicks the default button (unless a button has the focus); Esc clicks the cancel button.
+    QWidget* DefaultButton = nullptr;
+    QWidget* CancelButton = nullptr;
+    // Delete the object once it has unloaded (windows reached through a program-wide reference).
+    bool DeleteOnUnload = false;
+
+    bool IsActivatedOnce() const { return activatedOnce; }
+
+protected:
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_Resize() {}
+    virtual void Form_QueryUnload(int& Cancel, int UnloadMode) { (void)Cancel; (void)UnloadMode; }
+    virtual void Form_Unload(int& Cancel) { (void)Cancel; }
+    virtual void Form_KeyDown(int& KeyCode, int Shift) { (void)KeyCode; (void)Shift; }
+    virtual void Form_KeyPress(int& KeyAscii) { (void)KeyAscii; }
+    virtual void Form_KeyUp(int& KeyCode, int Shift) { (void)KeyCode; (void)Shift; }
+
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    friend class KeyRouter;
+    bool routeKey(QObject* receiver, class QKeyEvent* e);
+    bool loaded = false;
+    bool activatedOnce = false;
+    bool unloading = false;
+    QEventLoop* modalLoop = nullptr;
+};
+
+// Loaded windows in load order; the program unloads them last-first.
+const std::vector<Form*>& Forms();
+
+} // namespace vb

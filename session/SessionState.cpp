@@ -1,0 +1,12 @@
+#include "session/SessionState.h"
+
+namespace session {
+
+SessionState State;
+
+void ResetState()
+{
+    State = SessionState{};
+}
+
+} // namespace session

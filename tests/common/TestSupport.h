@@ -1,0 +1,36 @@
+#pragma once
+// Shared test helpers: a headless application, a private registry store, recorded message boxes,
+// and a way to act on a modal window from inside its own event loop.
+#include "platform/MsgBox.h"
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+namespace testing_support {
+
+// Records every message box and answers each with `answer` (vbOK when left at 0).
+class MsgBoxRecorder {
+public:
+    explicit MsgBoxRecorder(int answer = 0);
+    ~MsgBoxRecorder();
+    std::vector<vb::MsgBoxCall> calls;
+    int answer;
+    std::function<int(const vb::MsgBoxCall&)> onCall; // optional: decides the answer per call
+
+private:
+    vb::MsgBoxHandler previous;
+};
+
+// Runs `action` on the active modal widget as soon as the event loop turns (and retries for up to
+// two seconds until one is there). Use before the call that opens the modal window.
+void WhenModal(std::function<void(QWidget*)> action);
+
+// The path of this test process's private registry store (QUORVANE_REGISTRY points there).
+QString RegistryPath();
+
+// Saves a widget's picture to $QUORVANE_SHOTS (default build/shots) and returns the file's path.
+QString SaveShot(QWidget* w, const QString& name);
+
+} // namespace testing_support
