@@ -77,6 +77,7 @@ protected:
 private:
     friend class KeyRouter;
     bool routeKey(QObject* receiver, class QKeyEvent* e);
+    void bringToFront();
     bool loaded = false;
     bool activatedOnce = false;
     bool unloading = false;

@@ -1,0 +1,223 @@
+// The platform core: run-time errors, checked counters, message boxes, twips, windows and keys.
+#include "TestSupport.h"
+#include "platform/AppInfo.h"
+#include "platform/Form.h"
+#include "platform/Keys.h"
+#include "platform/MsgBox.h"
+#include "platform/Screen.h"
+#include "platform/VbError.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <limits>
+#include <stdexcept>
+
+using namespace vb;
+
+TEST(VbErrorTest, CheckedCountersRaiseOverflowAtTheirWidth)
+{
+    EXPECT_EQ(CheckedAdd(2147483646, 1), 2147483647);
+    EXPECT_EQ(CheckedAdd(-5, 3), -2);
+    try {
+        CheckedAdd(std::numeric_limits<int32_t>::max(), 1);
+        FAIL() << "no overflow raised";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number, 6);
+        EXPECT_EQ(e.Description, "Overflow");
+    }
+    EXPECT_EQ(CheckedAdd16(32766, 1), 32767);
+    EXPECT_THROW(CheckedAdd16(32767, 1), VbError);
+}
+
+TEST(VbErrorTest, AnyExceptionBecomesARunTimeErrorWithADescription)
+{
+    struct Case { std::function<void()> thrower; int32_t number; };
+    const Case cases[] = {
+        {[] { Raise(53); }, 53},
+        {[] { Raise(1234, "own text"); }, 1234},
+        {[] { throw std::bad_alloc(); }, 7},
+        {[] { (void)std::string("x").at(5); }, 9},
+        {[] { throw std::runtime_error("disk gone"); }, 5},
+        {[] { throw 42; }, 5},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.thrower();
+            FAIL();
+        } catch (...) {
+            const VbError e = CurrentError();
+            EXPECT_EQ(e.Number, c.number);
+            EXPECT_FALSE(e.Description.isEmpty()) << c.number;
+        }
+    }
+    try {
+        throw std::runtime_error("disk gone");
+    } catch (...) {
+        EXPECT_TRUE(CurrentError().Description.contains("disk gone"));
+    }
+}
+
+TEST(MsgBoxTest, DefaultTitleIsTheProductNameAndTheSeamAnswers)
+{
+    testing_support::MsgBoxRecorder rec(vbNo);
+    EXPECT_EQ(MsgBox("Question?", vbYesNo + vbQuestion), vbNo);
+    EXPECT_EQ(MsgBox("Plain", vbOKOnly, "Own title"), vbNo);
+    ASSERT_EQ(rec.calls.size(), 2u);
+    EXPECT_EQ(rec.calls[0].Title, app::ProductName());
+    EXPECT_EQ(rec.calls[0].Buttons, 36);
+    EXPECT_EQ(rec.calls[1].Title, "Own title");
+}
+
+TEST(MsgBoxTest, RealBoxAnswersByItsButtons)
+{
+    testing_support::WhenModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+    EXPECT_EQ(MsgBox("Yes, no or cancel?", vbYesNoCancel + vbQuestion), vbCancel);
+    testing_support::WhenModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Return); });
+    EXPECT_EQ(MsgBox("Run it?", vbYesNo + vbQuestion), vbYes);
+}
+
+TEST(ScreenTest, TwipsBecomePixelsAtTheScreensDpi)
+{
+    const int tpp = TwipsPerPixelX();
+    ASSERT_GT(tpp, 0);
+    EXPECT_EQ(TwipsToPixelsX(150 * tpp), 150);
+    EXPECT_EQ(PixelsToTwipsY(10), 10 * TwipsPerPixelY());
+    EXPECT_GT(ScreenWidthTwips(), 0);
+    EXPECT_GT(ScreenHeightTwips(), 0);
+}
+
+TEST(ScreenTest, MousePointerIsSetAndRestored)
+{
+    SetScreenMousePointer(vbHourglass);
+    EXPECT_EQ(ScreenMousePointer(), vbHourglass);
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    SetScreenMousePointer(vbDefault);
+    EXPECT_EQ(ScreenMousePointer(), vbDefault);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST(KeysTest, VirtualKeyCodesRoundTrip)
+{
+    const int codes[] = {8, 13, 27, 32, 33, 34, 37, 38, 39, 40, 65, 70, 78, 80, 16, 17, 18};
+    for (int vk : codes)
+        EXPECT_EQ(VirtualKeyFromQt(QtKeyFromVirtualKey(vk)), vk) << vk;
+    EXPECT_EQ(ShiftMaskFromQt(Qt::ShiftModifier | Qt::AltModifier), 5);
+}
+
+namespace {
+class KeyForm : public Form {
+public:
+    std::vector<std::pair<int, int>> downs;
+    std::vector<int> presses;
+    std::vector<std::string> log;
+    int cancelUnload = 0;
+    int consume = 0;
+
+protected:
+    void Form_Load() override { log.push_back("load"); }
+    void Form_KeyDown(int& KeyCode, int Shift) override
+    {
+        downs.emplace_back(KeyCode, Shift);
+        if (KeyCode == consume)
+            KeyCode = 0;
+    }
+    void Form_KeyPress(int& KeyAscii) override { presses.push_back(KeyAscii); }
+    void Form_QueryUnload(int& Cancel, int mode) override
+    {
+        log.push_back("query " + std::to_string(mode));
+        Cancel = cancelUnload;
+    }
+    void Form_Unload(int&) override { log.push_back("unload"); }
+};
+} // namespace
+
+TEST(FormTest, KeyPreviewSeesKeysFirstAndAZeroedCodeIsConsumed)
+{
+    KeyForm f;
+    f.KeyPreview = true;
+    f.consume = vbKeyN;
+    auto* edit = new QLineEdit(&f);
+    f.Show();
+    edit->setFocus();
+    QApplication::setActiveWindow(&f);
+    QTest::keyClick(edit, Qt::Key_N);
+    QTest::keyClick(edit, 'B', Qt::ShiftModifier);
+    EXPECT_EQ(edit->text(), "B"); // N consumed, B passed on
+    ASSERT_GE(f.downs.size(), 2u);
+    EXPECT_EQ(f.downs[0], std::make_pair(78, 0));
+    EXPECT_EQ(f.downs.back(), std::make_pair(66, 1));
+    EXPECT_EQ(f.presses, std::vector<int>{'B'});
+    f.Unload();
+}
+
+TEST(FormTest, EnterAndEscClickTheDefaultAndCancelButtons)
+{
+    KeyForm f;
+    auto* ok = new QPushButton("&OK", &f);
+    auto* cancel = new QPushButton("&Cancel", &f);
+    auto* edit = new QLineEdit(&f);
+    f.DefaultButton = ok;
+    f.CancelButton = cancel;
+    int okClicks = 0, cancelClicks = 0;
+    QObject::connect(ok, &QPushButton::clicked, [&] { ++okClicks; });
+    QObject::connect(cancel, &QPushButton::clicked, [&] { ++cancelClicks; });
+    f.Show();
+    QApplication::setActiveWindow(&f);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(okClicks, 1);
+    EXPECT_EQ(cancelClicks, 1);
+    // A focused button takes Enter itself.
+    cancel->setFocus();
+    QTest::keyClick(cancel, Qt::Key_Return);
+    EXPECT_EQ(okClicks, 1);
+    EXPECT_EQ(cancelClicks, 2);
+    f.Unload();
+}
+
+TEST(FormTest, LoadedWindowsAreListedInLoadOrderAndUnloadCanBeCancelled)
+{
+    const size_t before = Forms().size();
+    KeyForm a, b;
+    b.Load();
+    a.Load();
+    ASSERT_EQ(Forms().size(), before + 2);
+    EXPECT_EQ(Forms()[before], &b);
+    EXPECT_EQ(Forms()[before + 1], &a);
+    b.cancelUnload = -1;
+    EXPECT_FALSE(b.Unload());
+    EXPECT_TRUE(b.IsLoaded());
+    b.cancelUnload = 0;
+    b.Show();
+    b.close(); // the close box goes through the same unload
+    EXPECT_FALSE(b.IsLoaded());
+    EXPECT_EQ(b.log, (std::vector<std::string>{"load", "query 1", "query 0", "unload"}));
+    EXPECT_TRUE(a.Unload());
+    EXPECT_EQ(Forms().size(), before);
+}
+
+TEST(FormTest, ModalShowReturnsWhenTheWindowUnloads)
+{
+    KeyForm f;
+    testing_support::WhenModal([&](QWidget* w) {
+        EXPECT_EQ(w, &f);
+        f.Unload();
+    });
+    f.Show(true);
+    EXPECT_FALSE(f.IsLoaded());
+}
+
+TEST(FormTest, GeometryIsInTwips)
+{
+    KeyForm f;
+    f.Load();
+    f.Move(1500, 3000, 6000, 4500);
+    EXPECT_EQ(f.Left(), 1500);
+    EXPECT_EQ(f.Top(), 3000);
+    EXPECT_EQ(f.Width(), 6000);
+    EXPECT_EQ(f.Height(), 4500);
+    f.Unload();
+}
