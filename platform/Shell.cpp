@@ -1,0 +1,330 @@
+#include "platform/Shell.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <map>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vb {
+
+namespace {
+
+struct Child {
+    bool ended = false;
+    int32_t exitCode = 0;
+    bool released = false;
+};
+
+std::map<pid_t, Child>& children()
+{
+    static std::map<pid_t, Child> table;
+    return table;
+}
+
+// Collects the end of one child without blocking; true once it has ended.
+bool poll(pid_t pid, Child& c)
+{
+    if (c.ended)
+        return true;
+    int status = 0;
+    const pid_t r = ::waitpid(pid, &status, WNOHANG);
+    if (r == pid) {
+        c.ended = true;
+        c.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    } else if (r < 0 && errno == ECHILD) {
+        c.ended = true; // reaped elsewhere; nothing left to wait for
+    }
+    return c.ended;
+}
+
+bool reapScheduled = false;
+
+void scheduleReap()
+{
+    if (reapScheduled || !QCoreApplication::instance())
+        return;
+    reapScheduled = true;
+    QTimer::singleShot(250, QCoreApplication::instance(), [] {
+        reapScheduled = false;
+        ReapReleasedChildren();
+    });
+}
+
+int32_t resultOfErrno(int err)
+{
+    switch (err) {
+    case ENOENT: return SE_ERR_FNF;
+    case ENOTDIR: return SE_ERR_PNF;
+    case EACCES:
+    case EPERM: return SE_ERR_ACCESSDENIED;
+    case ENOEXEC: return ERROR_BAD_FORMAT;
+    case ENOMEM:
+    case EAGAIN: return SE_ERR_OOM;
+    default: return SE_ERR_ACCESSDENIED;
+    }
+}
+
+// Starts `program` with `args` in `dir` (empty: ours) without a shell. Returns the child's pid, or
+// 0 with `error` set to the shell result for why it could not run.
+pid_t spawn(const QString& program, const QStringList& args, const QString& dir, int32_t& error)
+{
+    std::vector<std::string> argStore;
+    argStore.push_back(QFile::encodeName(program).toStdString());
+    for (const QString& a : args)
+        argStore.push_back(a.toLocal8Bit().toStdString());
+    std::vector<char*> argv;
+    for (auto& s : argStore)
+        argv.push_back(s.data());
+    argv.push_back(nullptr);
+    const std::string path = argStore.front();
+    const std::string cwd = dir.isEmpty() ? std::string() : QFile::encodeName(dir).toStdString();
+
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        error = SE_ERR_OOM;
+        return 0;
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        error = SE_ERR_OOM;
+        return 0;
+    }
+    if (pid == 0) {
+        // Only async-signal-safe calls from here on.
+        ::setsid(); // what we start lives on its own, not in our terminal's process group
+        if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) {
+            int e = errno;
+            (void)!::write(fds[1], &e, sizeof e);
+            ::_exit(127);
+        }
+        ::execv(path.c_str(), argv.data());
+        int e = errno;
+        (void)!::write(fds[1], &e, sizeof e);
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    int childErr = 0;
+    ssize_t n;
+    do {
+        n = ::read(fds[0], &childErr, sizeof childErr); // returns at exec (the pipe closes) or on failure
+    } while (n < 0 && errno == EINTR);
+    ::close(fds[0]);
+    if (n == static_cast<ssize_t>(sizeof childErr)) {
+        int status = 0;
+        ::waitpid(pid, &status, 0); // it has already exited
+        error = resultOfErrno(childErr);
+        return 0;
+    }
+    children()[pid] = Child{};
+    return pid;
+}
+
+bool hasScheme(const QString& text)
+{
+    // Two letters at least, so that a drive-like "C:" is not taken for one.
+    static const QRegularExpression re(QStringLiteral("^[A-Za-z][A-Za-z0-9+.\\-]+:"));
+    return re.match(text).hasMatch();
+}
+
+struct Plan {
+    int32_t error = 0;
+    QString program;
+    QStringList args;
+    QString dir;
+};
+
+Plan viaLauncher(const QString& target)
+{
+    Plan p;
+    p.program = UrlLauncher();
+    if (p.program.isEmpty())
+        p.error = SE_ERR_NOASSOC;
+    else
+        p.args = {target};
+    return p;
+}
+
+Plan plan(const QString& verbIn, const QString& fileIn, const QString& parameters, const QString& directory)
+{
+    Plan p;
+    const QString verb = verbIn.trimmed().toLower();
+    const bool open = verb.isEmpty() || verb == QLatin1String("open");
+    if (!open && verb != QLatin1String("explore") && verb != QLatin1String("print")) {
+        p.error = SE_ERR_NOASSOC;
+        return p;
+    }
+    const QString file = fileIn.trimmed();
+    if (file.isEmpty()) {
+        p.error = SE_ERR_FNF;
+        return p;
+    }
+    if (!directory.isEmpty() && !QFileInfo(directory).isDir()) {
+        p.error = SE_ERR_PNF;
+        return p;
+    }
+    if (hasScheme(file)) {
+        if (!open) {
+            p.error = SE_ERR_NOASSOC;
+            return p;
+        }
+        return viaLauncher(file);
+    }
+
+    QFileInfo fi(file);
+    if (fi.isRelative() && !directory.isEmpty() && !fi.exists() && QFileInfo(QDir(directory), file).exists())
+        fi = QFileInfo(QDir(directory), file);
+    if (!fi.exists()) {
+        if (open && !file.contains(QLatin1Char('/'))) {
+            const QString exe = QStandardPaths::findExecutable(file);
+            if (!exe.isEmpty()) {
+                p.program = exe;
+                p.args = QProcess::splitCommand(parameters);
+                p.dir = directory;
+                return p;
+            }
+            // A web or ftp host written without its scheme opens as such, as the Windows shell does.
+            if (file.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
+                return viaLauncher(QStringLiteral("http://") + file);
+            if (file.startsWith(QLatin1String("ftp."), Qt::CaseInsensitive))
+                return viaLauncher(QStringLiteral("ftp://") + file);
+        }
+        p.error = QFileInfo(fi.absolutePath()).isDir() ? SE_ERR_FNF : SE_ERR_PNF;
+        return p;
+    }
+
+    const QString abs = fi.absoluteFilePath();
+    if (fi.isDir()) {
+        if (verb == QLatin1String("print")) {
+            p.error = SE_ERR_NOASSOC;
+            return p;
+        }
+        return viaLauncher(abs);
+    }
+    if (verb == QLatin1String("explore")) {
+        p.error = SE_ERR_PNF; // not a folder
+        return p;
+    }
+    if (verb == QLatin1String("print")) {
+        p.program = QStandardPaths::findExecutable(QStringLiteral("lp"));
+        if (p.program.isEmpty())
+            p.error = SE_ERR_NOASSOC;
+        else
+            p.args = {abs}; // absolute, so never read as an option
+        return p;
+    }
+    if (fi.isExecutable()) {
+        p.program = abs;
+        p.args = QProcess::splitCommand(parameters);
+        p.dir = directory;
+        return p;
+    }
+    Plan d = viaLauncher(abs);
+    d.dir = directory;
+    return d;
+}
+
+int32_t launch(const QString& verb, const QString& file, const QString& parameters, const QString& directory,
+               int32_t& pidOut)
+{
+    pidOut = 0;
+    ReapReleasedChildren();
+    const Plan p = plan(verb, file, parameters, directory);
+    if (p.error)
+        return p.error;
+    int32_t error = 0;
+    const pid_t pid = spawn(p.program, p.args, p.dir, error);
+    if (!pid)
+        return error;
+    pidOut = static_cast<int32_t>(pid);
+    return ShellLaunched;
+}
+
+} // namespace
+
+QString UrlLauncher()
+{
+    const QString named = qEnvironmentVariable("QUORVANE_URL_LAUNCHER");
+    if (!named.isEmpty()) {
+        if (named.contains(QLatin1Char('/'))) {
+            QFileInfo fi(named);
+            return fi.isFile() && fi.isExecutable() ? fi.absoluteFilePath() : QString();
+        }
+        return QStandardPaths::findExecutable(named);
+    }
+    return QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+}
+
+int32_t ShellExecuteA(QWidget* owner, const QString& verb, const QString& file, const QString& parameters,
+                      const QString& directory, int32_t showCmd)
+{
+    (void)owner;
+    (void)showCmd;
+    int32_t pid = 0;
+    const int32_t r = launch(verb, file, parameters, directory, pid);
+    if (pid)
+        CloseHandle(pid); // nobody asks after it; reaped when it ends
+    return r;
+}
+
+bool ShellExecuteExA(ShellExecuteInfo& info)
+{
+    int32_t pid = 0;
+    info.hInstApp = launch(info.verb, info.file, info.parameters, info.directory, pid);
+    info.hProcess = pid;
+    return info.hInstApp > 32;
+}
+
+bool GetExitCodeProcess(int32_t hProcess, int32_t& exitCode)
+{
+    auto& t = children();
+    auto it = t.find(static_cast<pid_t>(hProcess));
+    if (hProcess <= 0 || it == t.end() || it->second.released)
+        return false;
+    exitCode = poll(it->first, it->second) ? it->second.exitCode : STILL_ACTIVE;
+    return true;
+}
+
+void CloseHandle(int32_t hProcess)
+{
+    auto& t = children();
+    auto it = t.find(static_cast<pid_t>(hProcess));
+    if (hProcess <= 0 || it == t.end())
+        return;
+    if (poll(it->first, it->second)) {
+        t.erase(it);
+        return;
+    }
+    it->second.released = true;
+    scheduleReap();
+}
+
+void ReapReleasedChildren()
+{
+    auto& t = children();
+    bool pending = false;
+    for (auto it = t.begin(); it != t.end();) {
+        if (it->second.released && poll(it->first, it->second)) {
+            it = t.erase(it);
+            continue;
+        }
+        pending = pending || it->second.released;
+        ++it;
+    }
+    if (pending)
+        scheduleReap();
+}
+
+} // namespace vb

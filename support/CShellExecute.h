@@ -1,0 +1,48 @@
+#pragma once
+// A small wrapper of the shell's launch services: open a URL, a document, a program or a folder,
+// explore a folder, start an e-mail, print a document, and tell whether a program it started
+// through the extended launch (LaunchDocument, LaunchProgram) still runs.
+//
+// Each launching member returns -1 when the launch succeeded, otherwise the shell's error result
+// (0 to 32: 2 file not found, 3 path not found, 31 no application for it, ...).
+#include "platform/Shell.h"
+
+#include <QString>
+#include <cstdint>
+
+class QWidget;
+
+class CShellExecute {
+public:
+    CShellExecute() = default;
+    // Releases the kept process; one still running is reaped when it ends, never killed.
+    ~CShellExecute();
+    CShellExecute(const CShellExecute&) = delete;
+    CShellExecute& operator=(const CShellExecute&) = delete;
+
+    bool StillExecuting();
+
+    int32_t Explore(QWidget* lnghWnd, const QString& strFolder, int32_t eShowStyle = vb::SW_SHOWNORMAL);
+    int32_t LaunchDocument(QWidget* lnghWnd, const QString& strDocument, const QString& strStartIn,
+                           int32_t eShowStyle = vb::SW_SHOWNORMAL);
+    int32_t LaunchEmail(QWidget* lnghWnd, const QString& strAddress, int32_t eShowStyle = vb::SW_SHOWNORMAL);
+    int32_t LaunchFolder(QWidget* lnghWnd, const QString& strFolder, int32_t eShowStyle = vb::SW_SHOWNORMAL);
+    int32_t LaunchProgram(QWidget* lnghWnd, const QString& strProgram, const QString& strParameters = {},
+                          const QString& strStartIn = {}, int32_t eShowStyle = vb::SW_SHOWNORMAL);
+    int32_t LaunchURL(QWidget* lnghWnd, const QString& strURL, int32_t eShowStyle = vb::SW_SHOWNORMAL);
+    int32_t PrintDocument(QWidget* lnghWnd, const QString& strDocument);
+
+    // The kept launch, for inspection.
+    int32_t InstApp() const { return mlngInstApp; }
+    int32_t Process() const { return mlngProcess; }
+
+private:
+    void clearKept();
+    int32_t plainLaunch(const char* member, QWidget* owner, const QString& verb, const QString& file,
+                        int32_t show);
+    int32_t extendedLaunch(const char* member, QWidget* owner, const QString& file, const QString& parameters,
+                           const QString& directory, int32_t show);
+
+    int32_t mlngInstApp = 0;
+    int32_t mlngProcess = 0;
+};

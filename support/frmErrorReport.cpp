@@ -1,0 +1,205 @@
+#include "support/frmErrorReport.h"
+
+#include "platform/AppInfo.h"
+#include "platform/Screen.h"
+#include "support/WebAddresses.h"
+#include "support/modErrorReport.h"
+
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QSvgRenderer>
+
+// The picture lives in the support library's resources, which a static link would otherwise drop.
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
+namespace {
+const QString CRLF = QStringLiteral("\r\n");
+
+QPixmap warningPicture(QSize size)
+{
+    QPixmap pm(size);
+    pm.fill(Qt::transparent);
+    initResources();
+    QSvgRenderer svg(QStringLiteral(":/images/error_report.svg"));
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    svg.render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
+    return pm;
+}
+} // namespace
+
+frmErrorReport::frmErrorReport(QWidget* parent) : vb::Form(parent)
+{
+    // Fixed size, no minimise or maximise button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFont(vb::UiFont(9));
+    SetClientSizeTwips(7755, 8535);
+    setFixedSize(size());
+    setAutoFillBackground(true);
+
+    Image1 = new vb::PictureBox(this, -90, 270, 1320, 1320);
+    Image1->SetPicture(warningPicture(QSize(vb::TwipsToPixelsX(1320), vb::TwipsToPixelsY(1320))));
+
+    lblTitle = new vb::Label(this, 1230, 120, 6345, 315);
+    lblTitle->setFont(vb::UiFont(12, true));
+    lblTitle->SetWordWrap(false);
+    lblIntro = new vb::Label(this, 1230, 570, 6345, 2835);
+
+    lblComments = new vb::Label(this, 150, 3570, 7425, 315, QStringLiteral("Error Report Contents:"));
+    txtErrDesc = new vb::FlatEdit(this, 120, 3870, 7455, 1065, true);
+    txtErrDesc->SetLocked(true); // its text is never read back
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(txtErrDesc->Editor()))
+        pe->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+
+    lblName = new vb::Label(this, 150, 5130, 7425, 315,
+                            QStringLiteral("How you got this error, and how we can reproduce it:"));
+    txtComments = new vb::FlatEdit(this, 120, 5460, 7455, 1065, true);
+
+    lblEmail = new vb::Label(this, 150, 6720, 7215, 315,
+                             QStringLiteral("Your email address, so we can contact you about this problem:"));
+    txtEmail = new vb::FlatEdit(this, 120, 7050, 4665, 315);
+    Label1 = new vb::Label(this, 4980, 7110, 2385, 315, QStringLiteral("(Highly recommended.)"));
+
+    picBottom = new vb::PictureBox(this, 0, 7695, 7755, 840);
+    picBottom->SetBackColor(palette().color(QPalette::Window).darker(108));
+    cmdSend = new vb::PushButton(picBottom, 4080, 225, 1665, 420, QStringLiteral("&Send Error Report"));
+    cmdCancel = new vb::PushButton(picBottom, 5910, 225, 1665, 420, QStringLiteral("&Do Not Send"));
+    cmdSend->SetDefault(true);
+    cmdCancel->SetCancel(true);
+
+    QWidget::setTabOrder(cmdCancel, cmdSend);
+    QWidget::setTabOrder(cmdSend, txtErrDesc->Editor());
+    QWidget::setTabOrder(txtErrDesc->Editor(), txtComments->Editor());
+    QWidget::setTabOrder(txtComments->Editor(), txtEmail->Editor());
+
+    connect(cmdSend, &vb::PushButton::Click, this, [this] { cmdSend_Click(); });
+    connect(cmdCancel, &vb::PushButton::Click, this, [this] { cmdCancel_Click(); });
+}
+
+void frmErrorReport::ShowUp(int32_t plngErrNum, const QString& pstrErrDesc, const QString& pstrProgVer,
+                            int32_t plngBuildNum, const QString& pstrModuleName, const QString& pstrProcName,
+                            const QString& pstrExtraDesc)
+{
+    mlngErrNum = plngErrNum;
+    mstrErrDesc = pstrErrDesc;
+    mstrProgVer = pstrProgVer;
+    mlngBuildNum = plngBuildNum;
+    mstrModuleName = pstrModuleName;
+    mstrProcName = pstrProcName;
+    mstrExtraDesc = pstrExtraDesc;
+    Show(true);
+}
+
+void frmErrorReport::Form_Load()
+{
+    mlngMousePointer = vb::ScreenMousePointer();
+    vb::SetScreenMousePointer(vb::vbDefault);
+
+    Move((vb::ScreenWidthTwips() - Width()) / 2, (vb::ScreenHeightTwips() - Height()) / 2);
+
+    SetCaption(QStringLiteral("Uh Oh... an error occurred in ") + app::ProductName());
+    lblTitle->SetCaption(app::ProductName() + QStringLiteral(" ") + QStringLiteral("Problem") + QStringLiteral(" "));
+    SetIntroText();
+    SetErrorDetails();
+    cmdCancel->SetFocus(); // first in the focus order
+}
+
+void frmErrorReport::SetIntroText()
+{
+    const QString P = app::ProductName();
+    lblIntro->SetCaption(
+        QStringLiteral("Regrettably, a problem has occurred in ") + P + QStringLiteral(".") + CRLF + CRLF + P +
+        QStringLiteral(" may continue to function after this, but if you have further problems you should restart "
+                       "the program.") +
+        CRLF + CRLF + QStringLiteral("We'd like to fix this problem quickly, but we need your help.  ") +
+        QStringLiteral("Can ") + P + QStringLiteral(" submit a bug report on your behalf to ") +
+        QStringLiteral("Tenmoor Software") + QStringLiteral("?  ") +
+        QStringLiteral("And, can you please take just a moment to jot down what steps we should take to reproduce "
+                       "the problem?") +
+        CRLF + CRLF +
+        QStringLiteral("Your report is confidential, and only the information you see below is included in the "
+                       "report."));
+}
+
+void frmErrorReport::SetErrorDetails()
+{
+    QString t = mstrProgVer + QStringLiteral(" ") + QString::number(mlngBuildNum) + QStringLiteral(" Error ") +
+                QString::number(mlngErrNum) + QStringLiteral(" (") + mstrModuleName + QStringLiteral(":") +
+                mstrProcName + QStringLiteral(")") + CRLF + CRLF + mstrErrDesc;
+    if (!mstrExtraDesc.isEmpty())
+        t += CRLF + CRLF + mstrExtraDesc;
+    txtErrDesc->SetText(t);
+}
+
+QString frmErrorReport::EncodeForURL(const QString& text)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    QString out;
+    const QByteArray bytes = text.toUtf8();
+    out.reserve(bytes.size() * 3);
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+            c == '_' || c == '~') {
+            out += QLatin1Char(char(c));
+        } else if (c == ' ') {
+            out += QLatin1Char('+');
+        } else {
+            out += QLatin1Char('%');
+            out += QLatin1Char(hex[c >> 4]);
+            out += QLatin1Char(hex[c & 15]);
+        }
+    }
+    return out;
+}
+
+QString frmErrorReport::ReportAddress(const QString& comments, const QString& email) const
+{
+    // Every value is form-encoded, so that "&", "=", "#", "%" or "+" in any of them can neither cut
+    // the report short nor pass for another key.
+    const std::pair<const char*, QString> query[] = {
+        {"ErrNum", QString::number(mlngErrNum)},
+        {"ErrDesc", mstrErrDesc},
+        {"ProgVer", mstrProgVer},
+        {"BuildNum", QString::number(mlngBuildNum)},
+        {"ModuleName", mstrModuleName},
+        {"ProcName", mstrProcName},
+        {"Comments", comments},
+        {"Email", email},
+        {"ExtraDesc", mstrExtraDesc},
+    };
+    QString url = web::MakerWebServer() + QStringLiteral("/") + web::ErrorReportPage();
+    bool first = true;
+    for (const auto& [key, value] : query) {
+        url += QLatin1Char(first ? '?' : '&') + QString::fromLatin1(key) + QLatin1Char('=') + EncodeForURL(value);
+        first = false;
+    }
+    return url;
+}
+
+void frmErrorReport::SendReport()
+{
+    const QString comments = txtComments->Text().trimmed();
+    const QString email = txtEmail->Text().trimmed();
+    OpenURL(this, ReportAddress(comments, email), true);
+}
+
+void frmErrorReport::cmdSend_Click()
+{
+    if (Busy)
+        return;
+    Busy = -1;
+    SendReport();
+    Busy = 0;
+    Unload();
+}
+
+void frmErrorReport::cmdCancel_Click() { Unload(); }
+
+void frmErrorReport::Form_QueryUnload(int& Cancel, int UnloadMode)
+{
+    (void)Cancel;
+    (void)UnloadMode;
+    vb::SetScreenMousePointer(mlngMousePointer);
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The error-report window: tells the user what went wrong and exactly what a report holds, asks
+// how it came about and for an e-mail address, and sends the report as a web page address opened
+// in the default browser. A fresh window is made for every report.
+#include "platform/Controls.h"
+#include "platform/Form.h"
+
+#include <QString>
+#include <cstdint>
+
+class frmErrorReport : public vb::Form {
+    Q_OBJECT
+public:
+    explicit frmErrorReport(QWidget* parent = nullptr);
+
+    // Stores the report's values and shows the window modally; returns when it has closed.
+    void ShowUp(int32_t plngErrNum, const QString& pstrErrDesc, const QString& pstrProgVer, int32_t plngBuildNum,
+                const QString& pstrModuleName, const QString& pstrProcName, const QString& pstrExtraDesc = {});
+
+    // Set (-1) while the Send action runs.
+    int16_t Busy = 0;
+
+    // The controls, named as the window's layout names them.
+    vb::PictureBox* Image1;
+    vb::Label* lblTitle;
+    vb::Label* lblIntro;
+    vb::Label* lblComments;
+    vb::FlatEdit* txtErrDesc;
+    vb::Label* lblName;
+    vb::FlatEdit* txtComments;
+    vb::Label* lblEmail;
+    vb::FlatEdit* txtEmail;
+    vb::Label* Label1;
+    vb::PictureBox* picBottom;
+    vb::PushButton* cmdSend;
+    vb::PushButton* cmdCancel;
+
+    // A report value encoded as a form value of a URL query: blank as "+", every byte of its UTF-8
+    // form outside A-Z a-z 0-9 and "-._~" as %XX.
+    static QString EncodeForURL(const QString& text);
+    // The report page's address for the values of this window, with the comments and e-mail given.
+    QString ReportAddress(const QString& comments, const QString& email) const;
+
+protected:
+    void Form_Load() override;
+    void Form_QueryUnload(int& Cancel, int UnloadMode) override;
+
+private:
+    void SetIntroText();
+    void SetErrorDetails();
+    void SendReport();
+    void cmdSend_Click();
+    void cmdCancel_Click();
+
+    int32_t mlngErrNum = 0;
+    QString mstrErrDesc;
+    QString mstrProgVer;
+    int32_t mlngBuildNum = 0;
+    QString mstrModuleName;
+    QString mstrProcName;
+    QString mstrExtraDesc;
+    int32_t mlngMousePointer = 0;
+};
