@@ -1,0 +1,78 @@
+#include "support/modRegistry.h"
+
+#include "platform/Registry.h"
+
+#include <QByteArray>
+
+namespace {
+
+const QString SaveSucceeded = QStringLiteral("Success");
+const QString SaveFailed = QStringLiteral("No! Failed to save Value");
+
+// Opens or creates the key, writes one value and closes the key. A failed write counts as a
+// failure even when the key closes cleanly: the caller must not be told a lost setting was saved.
+QString SaveValue(int32_t plngHKey, const QString& pstrPath, const QString& pstrValue, uint32_t plngType,
+                  const QByteArray& pbytData)
+{
+    HKEY lngKey = 0;
+    const int32_t lngCreated = RegCreateKeyA(plngHKey, pstrPath.toUtf8(), &lngKey);
+    const int32_t lngWritten = RegSetValueExA(lngKey, pstrValue.toUtf8(), 0, plngType, pbytData.constData(),
+                                              static_cast<uint32_t>(pbytData.size()));
+    const int32_t lngClosed = RegCloseKey(lngKey);
+    return lngCreated == ERROR_SUCCESS && lngWritten == ERROR_SUCCESS && lngClosed == ERROR_SUCCESS ? SaveSucceeded
+                                                                                                      : SaveFailed;
+}
+
+} // namespace
+
+int32_t GetRegDWord(int32_t plngHKey, const QString& pstrPath, const QString& pstrValue, int32_t plngDefault)
+{
+    HKEY lngKey = 0;
+    // A key that cannot be opened leaves the handle empty and the query below fails.
+    RegOpenKeyA(plngHKey, pstrPath.toUtf8(), &lngKey);
+    unsigned char bytData[4] = {0, 0, 0, 0};
+    uint32_t lngSize = sizeof bytData;
+    uint32_t lngType = REG_NONE;
+    const int32_t lngResult = RegQueryValueExA(lngKey, pstrValue.toUtf8(), nullptr, &lngType, bytData, &lngSize);
+    RegCloseKey(lngKey);
+    if (lngResult != ERROR_SUCCESS || lngType != REG_DWORD)
+        return plngDefault;
+    // Stored least significant byte first.
+    return static_cast<int32_t>(static_cast<uint32_t>(bytData[0]) | static_cast<uint32_t>(bytData[1]) << 8 |
+                                static_cast<uint32_t>(bytData[2]) << 16 | static_cast<uint32_t>(bytData[3]) << 24);
+}
+
+QString SaveRegDWord(int32_t plngHKey, const QString& pstrPath, const QString& pstrValue, int32_t plngData)
+{
+    const uint32_t lngBits = static_cast<uint32_t>(plngData);
+    const char bytData[4] = {static_cast<char>(lngBits & 0xFF), static_cast<char>(lngBits >> 8 & 0xFF),
+                             static_cast<char>(lngBits >> 16 & 0xFF), static_cast<char>(lngBits >> 24 & 0xFF)};
+    return SaveValue(plngHKey, pstrPath, pstrValue, REG_DWORD, QByteArray(bytData, 4));
+}
+
+QString GetRegString(int32_t plngHKey, const QString& pstrPath, const QString& pstrValue, const QString& pstrDefault)
+{
+    HKEY lngKey = 0;
+    RegOpenKeyA(plngHKey, pstrPath.toUtf8(), &lngKey);
+    const QByteArray strName = pstrValue.toUtf8();
+    uint32_t lngType = REG_NONE;
+    uint32_t lngSize = 0;
+    bool blnFound = false;
+    QByteArray strBuffer;
+    if (RegQueryValueExA(lngKey, strName, nullptr, &lngType, nullptr, &lngSize) == ERROR_SUCCESS &&
+        lngType == REG_SZ) {
+        strBuffer = QByteArray(static_cast<qsizetype>(lngSize), ' ');
+        blnFound = RegQueryValueExA(lngKey, strName, nullptr, &lngType, strBuffer.data(), &lngSize) == ERROR_SUCCESS;
+    }
+    RegCloseKey(lngKey);
+    if (!blnFound)
+        return pstrDefault;
+    const qsizetype lngNul = strBuffer.indexOf('\0');
+    return QString::fromUtf8(lngNul < 0 ? strBuffer : strBuffer.left(lngNul));
+}
+
+QString SaveRegString(int32_t plngHKey, const QString& pstrPath, const QString& pstrValue, const QString& pstrData)
+{
+    // The text's own bytes, without a terminating NUL.
+    return SaveValue(plngHKey, pstrPath, pstrValue, REG_SZ, pstrData.toUtf8());
+}

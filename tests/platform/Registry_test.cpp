@@ -1,0 +1,572 @@
+// The settings store: typed values kept byte for byte, names without regard to case, stable
+// enumeration, delete rules, result codes, several processes at once, kills and damaged files.
+#include "platform/Registry.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Each test gets a store file of its own, reopened from scratch.
+class RegistryStore : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        savedPath = qgetenv("QUORVANE_REGISTRY");
+        UseStore(dir.filePath(QStringLiteral("registry.db")));
+    }
+    void TearDown() override
+    {
+        RegistryCloseStore();
+        qputenv("QUORVANE_REGISTRY", savedPath);
+    }
+    static void UseStore(const QString& path)
+    {
+        RegistryCloseStore();
+        qputenv("QUORVANE_REGISTRY", QFile::encodeName(path));
+    }
+    static HKEY Create(const QByteArray& path)
+    {
+        HKEY key = 0;
+        EXPECT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, path, &key), ERROR_SUCCESS) << path.constData();
+        return key;
+    }
+    static QByteArray Read(HKEY key, const QByteArray& name, uint32_t* type = nullptr)
+    {
+        uint32_t size = 0;
+        uint32_t t = 0;
+        if (RegQueryValueExA(key, name, nullptr, &t, nullptr, &size) != ERROR_SUCCESS)
+            return "<missing>";
+        QByteArray data(size, '\x7f');
+        EXPECT_EQ(RegQueryValueExA(key, name, nullptr, &t, data.data(), &size), ERROR_SUCCESS);
+        if (type)
+            *type = t;
+        return data;
+    }
+    static std::vector<std::string> ValueNames(HKEY key)
+    {
+        std::vector<std::string> names;
+        char buffer[300];
+        for (uint32_t i = 0;; ++i) {
+            uint32_t size = sizeof buffer;
+            if (RegEnumValueA(key, i, buffer, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            names.emplace_back(buffer, size);
+        }
+        return names;
+    }
+    static std::vector<std::string> SubkeyNames(HKEY key)
+    {
+        std::vector<std::string> names;
+        char buffer[300];
+        for (uint32_t i = 0; RegEnumKeyA(key, i, buffer, sizeof buffer) == ERROR_SUCCESS; ++i)
+            names.emplace_back(buffer);
+        return names;
+    }
+
+    QTemporaryDir dir;
+    QByteArray savedPath;
+};
+
+TEST_F(RegistryStore, EveryTypeKeepsItsExactBytesAcrossAReopen)
+{
+    struct Case {
+        uint32_t type;
+        QByteArray data;
+    };
+    QByteArray big(70000, '\0');
+    for (int i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7);
+    const std::vector<Case> cases = {
+        {REG_NONE, QByteArray("\x00\x01", 2)},
+        {REG_SZ, QByteArray("text\0", 5)},
+        {REG_SZ, QByteArray("no terminator")},
+        {REG_SZ, QByteArray()},
+        {REG_EXPAND_SZ, QByteArray("%HOME%\\x\0", 9)},
+        {REG_BINARY, QByteArray("\x00\xff\x00\x80", 4)},
+        {REG_BINARY, big},
+        {REG_DWORD, QByteArray("\xff\xff\xff\xff", 4)},
+        {REG_DWORD_BIG_ENDIAN, QByteArray("\x00\x00\x01\x02", 4)},
+        {REG_LINK, QByteArray("l\0i\0", 4)},
+        {REG_MULTI_SZ, QByteArray("a\0b\0\0", 5)},
+        {REG_RESOURCE_LIST, QByteArray("\x01", 1)},
+        {REG_FULL_RESOURCE_DESCRIPTOR, QByteArray("\x02\x03", 2)},
+        {REG_RESOURCE_REQUIREMENTS_LIST, QByteArray("\x04", 1)},
+        {REG_QWORD, QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08", 8)},
+    };
+    HKEY key = Create("Software\\Quorvane\\Types");
+    for (size_t i = 0; i < cases.size(); ++i)
+        ASSERT_EQ(RegSetValueExA(key, "v" + QByteArray::number(qulonglong(i)), 0, cases[i].type,
+                                 cases[i].data.constData(), uint32_t(cases[i].data.size())),
+                  ERROR_SUCCESS);
+    RegCloseKey(key);
+    RegistryCloseStore();
+
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Quorvane\\Types", &key), ERROR_SUCCESS);
+    for (size_t i = 0; i < cases.size(); ++i) {
+        uint32_t type = 99;
+        const QByteArray got = Read(key, "v" + QByteArray::number(qulonglong(i)), &type);
+        EXPECT_EQ(type, cases[i].type) << "case " << i;
+        EXPECT_EQ(got.toHex().left(200), cases[i].data.toHex().left(200)) << "case " << i;
+        EXPECT_EQ(got.size(), cases[i].data.size()) << "case " << i;
+        EXPECT_TRUE(got == cases[i].data) << "case " << i;
+    }
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryStore, NamesIgnoreCaseAndKeepTheCaseTheyWereCreatedWith)
+{
+    HKEY key = Create("Software\\MiXed\\Ünïcode");
+    HKEY same = 0;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "SOFTWARE\\mixed\\üNÏCODE", &same), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, "Left", 0, REG_DWORD, "\x01\0\0\0", 4), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(same, "LEFT", 0, REG_DWORD, "\x02\0\0\0", 4), ERROR_SUCCESS);
+    EXPECT_EQ(Read(key, "left"), QByteArray("\x02\0\0\0", 4));
+    EXPECT_EQ(ValueNames(key), std::vector<std::string>{"Left"});
+
+    HKEY parent = 0;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "software", &parent), ERROR_SUCCESS);
+    EXPECT_EQ(SubkeyNames(parent), std::vector<std::string>{"MiXed"});
+    // Creating under another spelling opens the existing key.
+    HKEY again = 0;
+    uint32_t disposition = 0;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\MIXED", 0, "", 0, KEY_ALL_ACCESS, nullptr, &again,
+                              &disposition),
+              ERROR_SUCCESS);
+    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+    EXPECT_EQ(SubkeyNames(parent), std::vector<std::string>{"MiXed"});
+    for (HKEY h : {key, same, parent, again})
+        EXPECT_EQ(RegCloseKey(h), ERROR_SUCCESS);
+}
+
+TEST_F(RegistryStore, EnumerationOrderIsStable)
+{
+    HKEY key = Create("Software\\Order");
+    for (const char* name : {"Zeta", "alpha", "Mid", "beta"})
+        ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+    // Rewriting a value keeps its place.
+    ASSERT_EQ(RegSetValueExA(key, "ZETA", 0, REG_SZ, "y", 1), ERROR_SUCCESS);
+    for (const char* name : {"zulu", "Bravo", "alpha", "Charlie"}) {
+        HKEY sub = 0;
+        ASSERT_EQ(RegCreateKeyA(key, name, &sub), ERROR_SUCCESS);
+        RegCloseKey(sub);
+    }
+    const std::vector<std::string> values = {"Zeta", "alpha", "Mid", "beta"};
+    const std::vector<std::string> subkeys = {"alpha", "Bravo", "Charlie", "zulu"};
+    EXPECT_EQ(ValueNames(key), values);
+    EXPECT_EQ(SubkeyNames(key), subkeys);
+    RegCloseKey(key);
+    RegistryCloseStore();
+    key = Create("Software\\Order");
+    EXPECT_EQ(ValueNames(key), values);
+    EXPECT_EQ(SubkeyNames(key), subkeys);
+
+    char name[8];
+    uint32_t size = sizeof name;
+    EXPECT_EQ(RegEnumValueA(key, 4, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(RegEnumKeyA(key, 4, name, sizeof name), ERROR_NO_MORE_ITEMS);
+    // A buffer one short of the name and its terminating zero is too small.
+    size = 4;
+    EXPECT_EQ(RegEnumValueA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+    EXPECT_EQ(RegEnumKeyA(key, 0, name, 5), ERROR_MORE_DATA);
+    EXPECT_EQ(RegEnumKeyA(key, 0, name, 6), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "alpha");
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryStore, LongestKeyNamesAndTooLongOnes)
+{
+    HKEY key = Create("Software\\Long");
+    const QByteArray longest(MaxKeyNameLength, 'k');
+    HKEY sub = 0;
+    ASSERT_EQ(RegCreateKeyA(key, "a" + QByteArray(MaxKeyNameLength - 1, 'x'), &sub), ERROR_SUCCESS);
+    RegCloseKey(sub);
+    ASSERT_EQ(RegCreateKeyA(key, longest, &sub), ERROR_SUCCESS);
+    RegCloseKey(sub);
+    EXPECT_EQ(RegCreateKeyA(key, longest + "k", &sub), ERROR_INVALID_PARAMETER);
+    char buffer[255];
+    // 255 characters need a 256-byte buffer; the first (shorter-sorted "a...") also.
+    EXPECT_EQ(RegEnumKeyA(key, 0, buffer, sizeof buffer), ERROR_MORE_DATA);
+    uint32_t maxLen = 0;
+    ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(maxLen, 255u);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryStore, CreatingMakesEveryMissingLevel)
+{
+    HKEY key = Create("Software\\A\\B\\C\\");
+    RegCloseKey(key);
+    for (const char* path : {"Software", "Software\\A", "Software\\A\\B", "Software\\A\\B\\C"}) {
+        HKEY h = 0;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &h), ERROR_SUCCESS) << path;
+        RegCloseKey(h);
+    }
+    // The roots are kept apart.
+    HKEY other = 0;
+    EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, "Software\\A", &other), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(other, 0);
+    for (const char* bad : {"\\Software", "Software\\\\A"})
+        EXPECT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, bad, &other), ERROR_BAD_PATHNAME) << bad;
+}
+
+TEST_F(RegistryStore, DeleteRules)
+{
+    HKEY leaf = Create("Software\\Del\\Leaf");
+    ASSERT_EQ(RegSetValueExA(leaf, "v", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Del"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Del\\Missing"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, ""), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "software\\del\\LEAF"), ERROR_SUCCESS);
+    // The open handle now names a deleted key: writing through it fails, reading finds nothing.
+    EXPECT_EQ(RegSetValueExA(leaf, "v", 0, REG_SZ, "y", 1), ERROR_KEY_DELETED);
+    EXPECT_EQ(RegQueryValueExA(leaf, "v", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegCloseKey(leaf), ERROR_SUCCESS);
+    // Recreated, it holds none of the old values.
+    leaf = Create("Software\\Del\\Leaf");
+    EXPECT_EQ(Read(leaf, "v"), "<missing>");
+    EXPECT_EQ(RegDeleteValueA(leaf, "v"), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(RegSetValueExA(leaf, "v", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(leaf, "V"), ERROR_SUCCESS);
+    EXPECT_EQ(Read(leaf, "v"), "<missing>");
+    RegCloseKey(leaf);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Del\\Leaf"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Del"), ERROR_SUCCESS);
+}
+
+TEST_F(RegistryStore, QuerySizesBuffersAndMoreData)
+{
+    HKEY key = Create("Software\\Q");
+    ASSERT_EQ(RegSetValueExA(key, "s", 0, REG_SZ, "hello\0", 6), ERROR_SUCCESS);
+    uint32_t type = 0, size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "s", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(size, 6u);
+    // One byte short: the caller gets what fits, the size needed and ERROR_MORE_DATA.
+    char small[6] = {'#', '#', '#', '#', '#', '#'};
+    size = 5;
+    EXPECT_EQ(RegQueryValueExA(key, "s", nullptr, &type, small, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 6u);
+    EXPECT_EQ(QByteArray(small, 6), QByteArray("hello#"));
+    size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "s", nullptr, &type, small, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 6u);
+    // A larger buffer: the size comes back as the stored size.
+    char big[16];
+    size = sizeof big;
+    EXPECT_EQ(RegQueryValueExA(key, "s", nullptr, &type, big, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 6u);
+    EXPECT_EQ(RegQueryValueExA(key, "s", nullptr, &type, big, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegQueryValueExA(key, "s", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(key, "missing", nullptr, &type, big, &size), ERROR_FILE_NOT_FOUND);
+    // The unnamed default value is a value like any other.
+    EXPECT_EQ(RegQueryValueExA(key, "", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(RegSetValueExA(key, "", 0, REG_SZ, "d\0", 2), ERROR_SUCCESS);
+    EXPECT_EQ(Read(key, ""), QByteArray("d\0", 2));
+    // Text after a zero byte is not part of a name.
+    EXPECT_EQ(Read(key, QByteArray("s\0ignored", 9)), QByteArray("hello\0", 6));
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryStore, HandlesAndAccessRights)
+{
+    HKEY key = Create("Software\\H");
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(0), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, "v", 0, REG_DWORD, "\0\0\0\0", 4), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegQueryValueExA(0, "v", nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
+    HKEY h = 0;
+    EXPECT_EQ(RegOpenKeyA(static_cast<HKEY>(0x80000005u), "Software", &h), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Missing", &h), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(h, 0);
+    // An empty path hands back the very handle given.
+    EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "", &h), ERROR_SUCCESS);
+    EXPECT_EQ(h, HKEY_CURRENT_USER);
+
+    HKEY readOnly = 0;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\H", 0, KEY_QUERY_VALUE, &readOnly), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(readOnly, "v", 0, REG_DWORD, "\0\0\0\0", 4), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteValueA(readOnly, "v"), ERROR_ACCESS_DENIED);
+    char name[16];
+    EXPECT_EQ(RegEnumKeyA(readOnly, 0, name, sizeof name), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegCreateKeyA(readOnly, "New", &h), ERROR_ACCESS_DENIED);
+    RegCloseKey(readOnly);
+    HKEY writer = 0;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\H", 0, KEY_SET_VALUE, &writer), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(writer, "v", 0, REG_DWORD, "\0\0\0\0", 4), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(writer, "v", nullptr, nullptr, nullptr, nullptr), ERROR_ACCESS_DENIED);
+    RegCloseKey(writer);
+    EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, QByteArray(MaxValueNameLength + 1, 'n'), 0, REG_SZ, "", 0),
+              ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryStore, QueryInfoKeyCountsAndLengths)
+{
+    HKEY key = 0;
+    uint32_t disposition = 0;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "txtfile", 0, "MyClass", 0, KEY_ALL_ACCESS, nullptr, &key,
+                              &disposition),
+              ERROR_SUCCESS);
+    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+    ASSERT_EQ(RegSetValueExA(key, "", 0, REG_SZ, "Text Document\0", 14), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, "LongerName", 0, REG_BINARY, "\1\2\3", 3), ERROR_SUCCESS);
+    HKEY sub = 0;
+    ASSERT_EQ(RegCreateKeyA(key, "shell\\open\\command", &sub), ERROR_SUCCESS);
+    RegCloseKey(sub);
+    ASSERT_EQ(RegCreateKeyA(key, "DefaultIcon", &sub), ERROR_SUCCESS);
+    RegCloseKey(sub);
+
+    char cls[16];
+    uint32_t cchClass = sizeof cls, subKeys = 0, maxSub = 0, maxClass = 0, values = 0, maxName = 0, maxData = 0,
+             sd = 1;
+    int64_t written = 0;
+    ASSERT_EQ(RegQueryInfoKeyA(key, cls, &cchClass, nullptr, &subKeys, &maxSub, &maxClass, &values, &maxName,
+                               &maxData, &sd, &written),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(cls, "MyClass");
+    EXPECT_EQ(cchClass, 7u);
+    EXPECT_EQ(subKeys, 2u);
+    EXPECT_EQ(maxSub, 11u);
+    EXPECT_EQ(values, 2u);
+    EXPECT_EQ(maxName, 10u);
+    EXPECT_EQ(maxData, 14u);
+    EXPECT_GT(written, 130000000000000000LL); // after 2012, in 100-ns steps since 1601
+    cchClass = 7;
+    EXPECT_EQ(RegQueryInfoKeyA(key, cls, &cchClass, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr),
+              ERROR_MORE_DATA);
+    RegCloseKey(key);
+}
+
+TEST(ExpandEnvironmentStrings, ReplacesSetVariablesAndKeepsTheRest)
+{
+    qputenv("QV_EXPAND_A", "alpha");
+    qputenv("QV_EMPTY", "");
+    struct Case {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"plain", "plain"},
+        {"%QV_EXPAND_A%\\x", "alpha\\x"},
+        {"%qv_expand_a%", "alpha"},
+        {"a%QV_EMPTY%b", "ab"},
+        {"%QV_UNSET_NAME%", "%QV_UNSET_NAME%"},
+        {"%QV_UNSET_NAME%QV_EXPAND_A%", "%QV_UNSET_NAMEalpha"},
+        {"100%", "100%"},
+        {"%%", "%%"},
+        {"\"%1\"", "\"%1\""},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        const uint32_t needed = ExpandEnvironmentStringsA(c.in, nullptr, 0);
+        EXPECT_EQ(needed, std::strlen(c.out) + 1) << c.in;
+        std::string buffer(needed, '#');
+        EXPECT_EQ(ExpandEnvironmentStringsA(c.in, buffer.data(), needed), needed);
+        EXPECT_STREQ(buffer.c_str(), c.out) << c.in;
+    }
+    char tiny[3] = {'#', '#', '#'};
+    EXPECT_EQ(ExpandEnvironmentStringsA("%QV_EXPAND_A%", tiny, 3), 6u);
+    EXPECT_EQ(tiny[0], '#');
+}
+
+// ---- Bad ground ----
+
+TEST_F(RegistryStore, MissingFolderReadsNothingAndRefusesWrites)
+{
+    QFile blocker(dir.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    UseStore(dir.filePath(QStringLiteral("not-a-folder/registry.db")));
+    HKEY key = 0;
+    EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software", &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueExA(HKEY_CURRENT_USER, "v", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software", &key), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, "x", 1), ERROR_ACCESS_DENIED);
+    char name[8];
+    EXPECT_EQ(RegEnumKeyA(HKEY_CURRENT_USER, 0, name, sizeof name), ERROR_NO_MORE_ITEMS);
+    // Once the folder is there, the same program can write.
+    ASSERT_TRUE(QFile::remove(blocker.fileName()));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("not-a-folder")));
+    EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+}
+
+// Damaged or foreign files are kept beside the store under a new name, never lost.
+class BadStoreFile : public RegistryStore, public ::testing::WithParamInterface<const char*> {
+protected:
+    static QStringList Aside(const QString& folder)
+    {
+        return QDir(folder).entryList({QStringLiteral("registry.db.*")}, QDir::Files, QDir::Name)
+            .filter(QRegularExpression(QStringLiteral("\\.(damaged|foreign)-[0-9-]+$")));
+    }
+};
+
+TEST_P(BadStoreFile, IsKeptAsideAndAFreshStoreIsUsed)
+{
+    const QString file = dir.filePath(QStringLiteral("registry.db"));
+    QByteArray original;
+    if (QByteArray(GetParam()) == "foreign") {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE notes(body TEXT); INSERT INTO notes VALUES('keep me')", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    } else if (QByteArray(GetParam()) == "garbage") {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(8192, 'G'));
+    } else {
+        // A real store whose pages were overwritten in the middle.
+        HKEY key = Create("Software\\Quorvane");
+        for (int i = 0; i < 200; ++i)
+            RegSetValueExA(key, "value" + QByteArray::number(i), 0, REG_BINARY, QByteArray(500, 'x').constData(),
+                           500);
+        RegCloseKey(key);
+        RegistryCloseStore();
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(file).constData(), &db);
+        sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_GT(f.size(), 4096 * 6);
+        f.seek(4096 * 2);
+        f.write(QByteArray(4096 * 3, '\xA5'));
+    }
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        original = f.readAll();
+    }
+    RegistryCloseStore();
+
+    testing::internal::CaptureStderr();
+    uint32_t size = 0;
+    const int32_t read = RegQueryValueExA(HKEY_CURRENT_USER, "value1", nullptr, nullptr, nullptr, &size);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(read, ERROR_FILE_NOT_FOUND);
+
+    const QStringList aside = Aside(dir.path());
+    ASSERT_EQ(aside.size(), 1) << err;
+    EXPECT_NE(err.find(QFile::encodeName(dir.filePath(aside[0])).toStdString()), std::string::npos) << err;
+    QFile kept(dir.filePath(aside[0]));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(kept.readAll() == original);
+
+    // The fresh store works and survives a reopen without being moved again.
+    EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "after", 0, REG_SZ, "ok", 2), ERROR_SUCCESS);
+    RegistryCloseStore();
+    EXPECT_EQ(RegQueryValueExA(HKEY_CURRENT_USER, "after", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(Aside(dir.path()).size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, BadStoreFile, ::testing::Values("garbage", "foreign", "overwritten"));
+
+TEST_F(RegistryStore, AnEmptyFileBecomesAStore)
+{
+    QFile f(dir.filePath(QStringLiteral("registry.db")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*damaged*"), QStringLiteral("*foreign*")}).size(), 0);
+}
+
+// ---- Several processes ----
+
+QString WriterProgram()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/registry_writer");
+}
+
+QSet<int> StoredIndices(const QString& prefix)
+{
+    QSet<int> found;
+    HKEY key = 0;
+    if (RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Quorvane\\WriterTest", &key) != ERROR_SUCCESS)
+        return found;
+    char name[64];
+    unsigned char data[4];
+    for (uint32_t i = 0;; ++i) {
+        uint32_t cch = sizeof name, cb = sizeof data, type = 0;
+        if (RegEnumValueA(key, i, name, &cch, nullptr, &type, data, &cb) != ERROR_SUCCESS)
+            break;
+        const QString n = QString::fromUtf8(name, cch);
+        const int value = data[0] | data[1] << 8 | data[2] << 16 | data[3] << 24;
+        if (n.startsWith(prefix) && type == REG_DWORD && n.mid(prefix.size()).toInt() == value)
+            found.insert(value);
+    }
+    RegCloseKey(key);
+    return found;
+}
+
+TEST_F(RegistryStore, TwoProcessesWritingAtOnceLoseNothing)
+{
+    ASSERT_TRUE(QFile::exists(WriterProgram())) << WriterProgram().toStdString();
+    QProcess a, b;
+    a.start(WriterProgram(), {QStringLiteral("a"), QStringLiteral("500")});
+    b.start(WriterProgram(), {QStringLiteral("b"), QStringLiteral("500")});
+    // Read while they write: this process is a third user of the file.
+    for (int i = 0; i < 20; ++i)
+        StoredIndices(QStringLiteral("a"));
+    ASSERT_TRUE(a.waitForFinished(120000));
+    ASSERT_TRUE(b.waitForFinished(120000));
+    EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
+    EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+    EXPECT_EQ(StoredIndices(QStringLiteral("a")).size(), 500);
+    EXPECT_EQ(StoredIndices(QStringLiteral("b")).size(), 500);
+}
+
+TEST_F(RegistryStore, AKilledWriterLeavesEveryCommittedWrite)
+{
+    ASSERT_TRUE(QFile::exists(WriterProgram()));
+    // Something written before, by this process.
+    ASSERT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "before", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+    RegistryCloseStore();
+
+    QProcess writer;
+    writer.start(WriterProgram(), {QStringLiteral("k"), QStringLiteral("1000000")});
+    QByteArray out;
+    while (out.count('\n') < 300 && writer.waitForReadyRead(30000))
+        out += writer.readAllStandardOutput();
+    ASSERT_GE(out.count('\n'), 300);
+    writer.kill(); // SIGKILL
+    writer.waitForFinished(10000);
+    out += writer.readAllStandardOutput();
+
+    QSet<int> committed;
+    for (const QByteArray& line : out.split('\n'))
+        if (line.size() && line == QByteArray::number(line.toInt()))
+            committed.insert(line.toInt());
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(dir.filePath(QStringLiteral("registry.db"))).constData(), &db), SQLITE_OK);
+    sqlite3_stmt* check = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(check), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok");
+    sqlite3_finalize(check);
+    sqlite3_close(db);
+
+    const QSet<int> stored = StoredIndices(QStringLiteral("k"));
+    EXPECT_TRUE(committed.subtract(stored).isEmpty()) << committed.size() << " printed writes missing";
+    EXPECT_GE(stored.size(), 300);
+    EXPECT_EQ(RegQueryValueExA(HKEY_CURRENT_USER, "before", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+}
+
+} // namespace
