@@ -1,0 +1,32 @@
+#pragma once
+// The window system's shape control as the main window uses it: a filled circle (the tapping-point
+// markers), placed in twips in its container, with fill, back and border colours, a visible state
+// and a Tag. It takes no input: clicks go through to the picture beneath it.
+#include "platform/Controls.h"
+
+#include <QColor>
+#include <QWidget>
+
+namespace vb {
+
+class Shape : public ControlOf<QWidget> {
+public:
+    Shape(QWidget* container, int left, int top, int width = 240, int height = 240);
+
+    QColor FillColor() const { return fill; }
+    void SetFillColor(const QColor& c);
+    QColor BackColor() const { return back; }
+    void SetBackColor(const QColor& c);
+    QColor BorderColor() const { return border; }
+    void SetBorderColor(const QColor& c);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QColor fill{Qt::black};
+    QColor back{Qt::white};
+    QColor border{Qt::black};
+};
+
+} // namespace vb

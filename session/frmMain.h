@@ -1,0 +1,141 @@
+#pragma once
+// The main window: the whole tapping session on one screen. It owns the step machine (the 10 ms
+// step timer, the moves from step to step, Next/Previous/Pause/Resume/Finish), shows each step
+// (titles, instruction texts, the body diagram with its blinking marker, the hands, the issue and
+// SUD choices, the elapsed time), lays its controls out for any size, and keeps its position in
+// the settings store between runs.
+//
+// The controls are public, as a window's controls are to the rest of the program; the procedures
+// are public too so that the input handlers, the commands and the tests reach them directly.
+#include "platform/Controls.h"
+#include "platform/Form.h"
+#include "platform/PictureBox.h"
+#include "platform/Shape.h"
+#include "platform/Timer.h"
+#include "session/SessionState.h"
+
+#include <cstdint>
+
+// Program-wide switches of the start-up: both stay False for the program's whole life.
+// JournalEnabled would fill the hidden step journal; BottomRowFlag would keep the bottom row of
+// twin buttons out of the layout.
+extern int16_t JournalEnabled;
+extern int16_t BottomRowFlag;
+
+class frmMain : public vb::Form {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // ---- Fields of the window ----
+    int16_t Activated = 0;       // set (True, -1) on the first activation
+    int16_t Busy = 0;            // re-entrancy guard of Next, Previous, Finish and the issue choice
+    int16_t SUD = 0;             // the chosen SUD value, 0 to 10
+    int ToolbarHeight = 0;       // twips, set at load
+    int32_t ButtonsRightEdge = 0; // right edge of cmdFinish, twips, set at load
+
+    // ---- Controls ----
+    vb::Timer* tmrSteps;
+
+    vb::PictureBox* picToolBar;
+    vb::ControlArray<vb::PushButton> cmdNavig; // 0 Previous, 1 Next
+    vb::PushButton* cmdPause;
+    vb::PushButton* cmdResume;
+    vb::PushButton* cmdFinish;
+    vb::PushButton* cmdExit;
+    vb::PushButton* cmdWeb;
+    vb::PushButton* cmdInfo;  // hidden, never shown
+    vb::PushButton* cmdAbout; // hidden, never shown
+
+    vb::PictureBox* picStatusBar;
+    vb::PushButton* cmdNav; // the menu button
+    vb::Label* lblTime_New;
+
+    vb::PictureBox* picLeftFrame;
+    vb::Label* lblSegmentTitle;
+    vb::Label* lblLeftFrame;
+    vb::Label* lblSplit;
+    vb::PictureBox* picRightFrame;
+    vb::PictureBox* picShape;
+    vb::PictureBox* picHandLeft;
+    vb::PictureBox* picHandRight;
+    vb::ControlArray<vb::Shape> shpStep; // 1 to 16
+    vb::Shape* shpGreen;
+    vb::Label* lblCurrentPoint;
+    vb::Frame* fraMode;
+    vb::ControlArray<vb::RadioButton> radMode; // 1 to 12
+    vb::Frame* fraSUD_2;
+    vb::ControlArray<vb::RadioButton> radSUD;  // 0 to 10
+    vb::ControlArray<vb::Label> lblSUDUnit;    // 0 to 10
+
+    vb::Label* lblIntro;
+
+    // Hidden at load and never shown.
+    vb::ControlArray<vb::PushButton> cmdNavig_Bottom; // 0 and 1
+    vb::PushButton* cmdPause_Bottom;
+    vb::PushButton* cmdResume_Bottom;
+    vb::FlatEdit* txtJournal;
+    vb::Label* lblRoundCount;
+    vb::Label* lblRoundPolarity;
+    vb::Frame* fraSUD;
+    vb::Slider* sliderNormal;
+
+    // ---- Step machine ----
+    void tmrSteps_Timer();
+    void ProcessSteps(StepEnum penmStep, int32_t plngStepLength, bool pblnForce, bool pblnByNavigation);
+    int16_t Navigate(bool pblnForward, int32_t penmCurrentStep);
+    void cmdNavig_Click(int Index);
+    void cmdPause_Click();
+    void cmdResume_Click();
+    void cmdFinish_Click();
+    void EnableDisableTimer();
+    void InitializeVariablesAndControls();
+    void ResetStepState(StepEnum penmStep);
+    void ResetBlink();
+
+    // ---- Step display ----
+    void DisplayStep(StepEnum penmStep);
+    void ShowStepTexts(StepEnum penmStep);
+    QString GetSegmentTitle(StepEnum penmStep);
+    QString GetStepInstructions(StepEnum penmStep);
+    void HideStepDots();
+    void PaintDotsGreenOrRed(int16_t pblnGreen);
+    void Blink();
+    void UpdateTimeElapsed(int32_t plngSeconds);
+    void SetModesCaptions();
+    void UpdateDisplay_SelectedIssue(IssueEnum penmIssue);
+    void UpdateJournal(const QString& strMsg);
+
+    // ---- Layout ----
+    void ArrangeControls();
+
+    // ---- Life and position ----
+    void FormPos_Save();
+    bool FormPos_Read(int32_t& plngLeft, int32_t& plngTop, int32_t& plngWidth, int32_t& plngHeight,
+                      int32_t& plngWindowState);
+    void SetFormPosition();
+    void SetFormCaption();
+    void SetColors();
+
+    // ---- Options and commands ----
+    void radMode_Click(int Index);
+    void radSUD_Click(int Index);
+    void lblSUDUnit_Click(int Index);
+    void cmdExit_Click();
+    void cmdWeb_Click();
+
+    // The window's own event procedures, callable as the window system would call them.
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Resize() override;
+    void Form_Unload(int& Cancel) override;
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void CreateControls();
+    // The tool bar and status bar stay at the client area's top and bottom edges at its full width.
+    void AlignBars();
+};
