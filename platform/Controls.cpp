@@ -63,11 +63,10 @@ void PushButton::SetPicture(const QIcon& picture)
         savedCaption = text();
     hasPicture = true;
     setIcon(picture);
-    // The caption's access key keeps working through a shortcut while the picture is shown.
-    const int amp = savedCaption.indexOf(QLatin1Char('&'));
-    if (amp >= 0 && amp + 1 < savedCaption.size())
-        setShortcut(QKeySequence(Qt::ALT | QKeySequence(savedCaption.mid(amp + 1, 1))[0].key()));
     setText(QString());
+    // The caption's access key keeps working while the picture is shown (set after the text,
+    // which would clear it).
+    setShortcut(QKeySequence::mnemonic(savedCaption));
     fitPicture();
 }
 
