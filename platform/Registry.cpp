@@ -240,6 +240,8 @@ struct OpenKey {
 
 class Store {
 public:
+    ~Store() { Close(); }
+
     std::mutex mutex;
 
     // ERROR_SUCCESS when the store can be used; readOnly tells whether it takes writes.
@@ -603,8 +605,6 @@ int32_t CreateImpl(HKEY hKey, const QByteArray& subKey, const QByteArray& classN
     QList<QByteArray> parts;
     if (int32_t r = SplitPath(subKey, &parts))
         return r;
-    if (CString(subKey).startsWith('\\'))
-        return ERROR_BAD_PATHNAME;
     if (parts.isEmpty() && sameHandleWhenEmpty) {
         if (disposition)
             *disposition = REG_OPENED_EXISTING_KEY;
@@ -795,7 +795,7 @@ int32_t RegDeleteKeyA(HKEY hKey, const QByteArray& subKey)
     if (parts.isEmpty() && RootId(hKey))
         return ERROR_ACCESS_DENIED;
     if (int32_t r = s.Ensure())
-        return r == ERROR_ACCESS_DENIED ? ERROR_FILE_NOT_FOUND : r;
+        return r;
     return s.Write([&]() -> int32_t {
         int64_t id = 0;
         if (int32_t r = FindPath(s, base.id, parts, &id))
@@ -834,7 +834,7 @@ int32_t RegDeleteValueA(HKEY hKey, const QByteArray& valueName)
     if (int32_t r = ValueName(valueName, &name))
         return r;
     if (int32_t r = s.Ensure())
-        return r == ERROR_ACCESS_DENIED ? ERROR_FILE_NOT_FOUND : r;
+        return r;
     return s.Write([&]() -> int32_t {
         int rc;
         {

@@ -114,7 +114,8 @@ int32_t RegQueryInfoKeyA(HKEY hKey, char* className, uint32_t* cchClass, uint32_
 int32_t RegCloseKey(HKEY hKey);
 
 // Replaces every %NAME% whose variable is set by its value (names matched exactly, else without
-// regard to case); others stay as they are. Returns the size needed including the terminating zero;
+// regard to case); text that names no set variable stays as it is, and its closing '%' may open
+// the next name. Returns the size needed including the terminating zero;
 // writes dst (nSize bytes) only when that fits. 0 on failure.
 uint32_t ExpandEnvironmentStringsA(const QByteArray& src, char* dst, uint32_t nSize);
 

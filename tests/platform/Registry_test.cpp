@@ -14,6 +14,7 @@
 
 #include <cstring>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -404,6 +405,54 @@ TEST_F(RegistryStore, MissingFolderReadsNothingAndRefusesWrites)
     ASSERT_TRUE(QFile::remove(blocker.fileName()));
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("not-a-folder")));
     EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+}
+
+TEST_F(RegistryStore, DefaultFileIsInTheUsersConfigFolder)
+{
+    const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray savedHome = qgetenv("HOME");
+    struct Case {
+        QByteArray xdg;
+        QString expected;
+    } cases[] = {
+        {QFile::encodeName(dir.filePath(QStringLiteral("xdg"))), dir.filePath(QStringLiteral("xdg/Quorvane/registry.db"))},
+        {QByteArray(), dir.filePath(QStringLiteral("home/.config/Quorvane/registry.db"))},
+    };
+    qputenv("HOME", QFile::encodeName(dir.filePath(QStringLiteral("home"))));
+    for (const Case& c : cases) {
+        RegistryCloseStore();
+        qunsetenv("QUORVANE_REGISTRY");
+        if (c.xdg.isEmpty())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", c.xdg);
+        EXPECT_EQ(RegistryStorePath(), c.expected);
+        EXPECT_FALSE(QFile::exists(c.expected)); // nothing until the first call
+        EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+        EXPECT_TRUE(QFile::exists(c.expected)) << c.expected.toStdString();
+    }
+    RegistryCloseStore();
+    qputenv("XDG_CONFIG_HOME", savedXdg);
+    qputenv("HOME", savedHome);
+}
+
+TEST_F(RegistryStore, UnwritableFolderStillReadsButRefusesWrites)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "file permissions do not bind root";
+    ASSERT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+    RegistryCloseStore();
+    const QString file = dir.filePath(QStringLiteral("registry.db"));
+    QFile::setPermissions(file, QFile::ReadOwner);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    uint32_t size = 0;
+    const int32_t read = RegQueryValueExA(HKEY_CURRENT_USER, "v", nullptr, nullptr, nullptr, &size);
+    EXPECT_TRUE(read == ERROR_SUCCESS || read == ERROR_FILE_NOT_FOUND) << read;
+    EXPECT_NE(RegSetValueExA(HKEY_CURRENT_USER, "w", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+    RegistryCloseStore();
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_TRUE(QFile::exists(file));
 }
 
 // Damaged or foreign files are kept beside the store under a new name, never lost.

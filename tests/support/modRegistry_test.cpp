@@ -1,0 +1,185 @@
+// The four registry value functions over the settings store.
+#include "support/modRegistry.h"
+
+#include "platform/Registry.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <climits>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Success = QStringLiteral("Success");
+const QString Failed = QStringLiteral("No! Failed to save Value");
+const QString Base = QStringLiteral("Software\\Quorvane\\Test");
+
+class RegistryValues : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        savedPath = qgetenv("QUORVANE_REGISTRY");
+        RegistryCloseStore();
+        qputenv("QUORVANE_REGISTRY", QFile::encodeName(dir.filePath(QStringLiteral("registry.db"))));
+    }
+    void TearDown() override
+    {
+        RegistryCloseStore();
+        qputenv("QUORVANE_REGISTRY", savedPath);
+    }
+    // Writes raw bytes straight through the store, as another program might have left them.
+    static void Put(const QByteArray& name, uint32_t type, const QByteArray& data)
+    {
+        HKEY key = 0;
+        ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, Base.toUtf8(), &key), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExA(key, name, 0, type, data.constData(), uint32_t(data.size())), ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+    static QByteArray Raw(const QString& path, const QByteArray& name, uint32_t* type)
+    {
+        HKEY key = 0;
+        if (RegOpenKeyA(HKEY_CURRENT_USER, path.toUtf8(), &key) != ERROR_SUCCESS)
+            return "<no key>";
+        char data[256];
+        uint32_t size = sizeof data;
+        const int32_t rc = RegQueryValueExA(key, name, nullptr, type, data, &size);
+        RegCloseKey(key);
+        return rc == ERROR_SUCCESS ? QByteArray(data, size) : QByteArray("<no value>");
+    }
+
+    QTemporaryDir dir;
+    QByteArray savedPath;
+};
+
+TEST_F(RegistryValues, NumbersRoundTripAsFourLittleEndianBytes)
+{
+    struct Case {
+        int32_t value;
+        QByteArray bytes;
+    } cases[] = {
+        {0, QByteArray("\0\0\0\0", 4)},
+        {1, QByteArray("\1\0\0\0", 4)},
+        {-1, QByteArray("\xff\xff\xff\xff", 4)},
+        {0x01020304, QByteArray("\4\3\2\1", 4)},
+        {INT_MIN, QByteArray("\0\0\0\x80", 4)},
+        {INT_MAX, QByteArray("\xff\xff\xff\x7f", 4)},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(SaveRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Left"), c.value), Success);
+        uint32_t type = 0;
+        EXPECT_EQ(Raw(Base, "Left", &type).toHex(), c.bytes.toHex()) << c.value;
+        EXPECT_EQ(type, REG_DWORD);
+        EXPECT_EQ(GetRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("left"), 12345), c.value);
+    }
+}
+
+TEST_F(RegistryValues, TextsRoundTripWithoutATerminatingNul)
+{
+    for (const QString& text : {QStringLiteral("plain"), QStringLiteral("Grüße – ‘quoted’\u00A0end"), QString()}) {
+        ASSERT_EQ(SaveRegString(HKEY_CURRENT_USER, Base, QStringLiteral("Text"), text), Success);
+        uint32_t type = 0;
+        EXPECT_EQ(Raw(Base, "Text", &type), text.toUtf8()); // no NUL; an empty text has size 0
+        EXPECT_EQ(type, REG_SZ);
+        EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, Base, QStringLiteral("Text"), QStringLiteral("default")), text);
+    }
+}
+
+TEST_F(RegistryValues, MissingKeyGivesTheDefaultAndCreatesNothing)
+{
+    const QString path = QStringLiteral("Software\\Quorvane\\Nowhere\\Deeper");
+    EXPECT_EQ(GetRegDWord(HKEY_CURRENT_USER, path, QStringLiteral("Left"), -7), -7);
+    EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, path, QStringLiteral("Name"), QStringLiteral("dflt")), "dflt");
+    HKEY key = 0;
+    EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software", &key), ERROR_FILE_NOT_FOUND);
+    // A missing value in an existing key reads the same way.
+    Put("Other", REG_DWORD, QByteArray("\1\0\0\0", 4));
+    EXPECT_EQ(GetRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Left"), 42), 42);
+}
+
+TEST_F(RegistryValues, SavingCreatesEveryMissingLevel)
+{
+    const QString path = QStringLiteral("Software\\Quorvane\\A\\B\\C");
+    EXPECT_EQ(SaveRegDWord(HKEY_CURRENT_USER, path, QStringLiteral("State"), 2), Success);
+    EXPECT_EQ(SaveRegString(HKEY_CURRENT_USER, path + QStringLiteral("\\D"), QStringLiteral("S"), "x"), Success);
+    EXPECT_EQ(GetRegDWord(HKEY_CURRENT_USER, path, QStringLiteral("State"), 0), 2);
+    EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, path + QStringLiteral("\\D"), QStringLiteral("S"), ""), "x");
+}
+
+TEST_F(RegistryValues, AValueOfAnotherTypeReadsAsTheDefault)
+{
+    struct Case {
+        const char* name;
+        uint32_t type;
+        QByteArray data;
+        int32_t asNumber;
+        QString asText;
+    } cases[] = {
+        {"TextOne", REG_SZ, "1", 99, "1"},
+        {"TextFourBytes", REG_SZ, "1234", 99, "1234"},
+        {"LongText", REG_SZ, "123456789", 99, "123456789"},
+        {"Number", REG_DWORD, QByteArray("\1\0\0\0", 4), 1, "dflt"},
+        {"Expand", REG_EXPAND_SZ, QByteArray("%HOME%\0", 7), 99, "dflt"},
+        {"Binary", REG_BINARY, QByteArray("\1\0\0\0", 4), 99, "dflt"},
+        {"BigEndian", REG_DWORD_BIG_ENDIAN, QByteArray("\0\0\0\1", 4), 99, "dflt"},
+        {"Multi", REG_MULTI_SZ, QByteArray("a\0b\0\0", 5), 99, "dflt"},
+    };
+    for (const Case& c : cases) {
+        Put(c.name, c.type, c.data);
+        EXPECT_EQ(GetRegDWord(HKEY_CURRENT_USER, Base, c.name, 99), c.asNumber) << c.name;
+        EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, Base, c.name, QStringLiteral("dflt")), c.asText) << c.name;
+    }
+}
+
+TEST_F(RegistryValues, TextReadStopsAtTheFirstNul)
+{
+    Put("WithNul", REG_SZ, QByteArray("abc\0", 4));
+    Put("TwoParts", REG_SZ, QByteArray("abc\0def\0", 8));
+    Put("Empty", REG_SZ, QByteArray("", 0));
+    Put("OnlyNul", REG_SZ, QByteArray("\0", 1));
+    EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, Base, "WithNul", "d"), "abc");
+    EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, Base, "TwoParts", "d"), "abc");
+    EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, Base, "Empty", "d"), "");
+    EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, Base, "OnlyNul", "d"), "");
+}
+
+TEST_F(RegistryValues, NothingIsCachedBetweenCalls)
+{
+    ASSERT_EQ(SaveRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Top"), 1), Success);
+    EXPECT_EQ(GetRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Top"), 0), 1);
+    Put("Top", REG_DWORD, QByteArray("\2\0\0\0", 4));
+    EXPECT_EQ(GetRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Top"), 0), 2);
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, Base.toUtf8()), ERROR_SUCCESS);
+    EXPECT_EQ(GetRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Top"), 0), 0);
+    EXPECT_EQ(SaveRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Top"), 3), Success);
+    EXPECT_EQ(GetRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Top"), 0), 3);
+}
+
+// A write that fails must not be reported as saved, even when the key opened and closed cleanly.
+TEST_F(RegistryValues, AFailedWriteIsReportedAsAFailure)
+{
+    const QString tooLongName(MaxValueNameLength + 1, QLatin1Char('n'));
+    EXPECT_EQ(SaveRegDWord(HKEY_CURRENT_USER, Base, tooLongName, 1), Failed);
+    EXPECT_EQ(SaveRegString(HKEY_CURRENT_USER, Base, tooLongName, "x"), Failed);
+    // The key itself was created on the way, as the writer opens or creates it first.
+    HKEY key = 0;
+    EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, Base.toUtf8(), &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(SaveRegDWord(0x12345, Base, "Left", 1), Failed); // not a hive
+    EXPECT_EQ(SaveRegDWord(HKEY_CURRENT_USER, "\\Bad", "Left", 1), Failed);
+}
+
+TEST_F(RegistryValues, AStoreThatCannotBeOpenedGivesDefaultsAndFailedSaves)
+{
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    RegistryCloseStore();
+    qputenv("QUORVANE_REGISTRY", QFile::encodeName(dir.filePath(QStringLiteral("file/registry.db"))));
+    EXPECT_EQ(SaveRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Left"), 1), Failed);
+    EXPECT_EQ(SaveRegString(HKEY_CURRENT_USER, Base, QStringLiteral("Name"), "x"), Failed);
+    EXPECT_EQ(GetRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Left"), 5), 5);
+    EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, Base, QStringLiteral("Name"), "d"), "d");
+}
+
+} // namespace
