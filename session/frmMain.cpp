@@ -14,6 +14,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QResizeEvent>
+#include <QTimer>
+
 #include <cmath>
 #include <limits>
 
@@ -295,6 +297,44 @@ void frmMain::resizeEvent(QResizeEvent* e)
 {
     AlignBars();
     vb::Form::resizeEvent(e);
+}
+
+void frmMain::showEvent(QShowEvent* e)
+{
+    vb::Form::showEvent(e);
+    if (placement.pending)
+        QTimer::singleShot(0, this, [this] { ApplyPlacement(); });
+}
+
+void frmMain::ApplyPlacement()
+{
+    if (!placement.pending)
+        return;
+    placement.pending = false;
+    // The user may have minimised or maximised it already; then the window system's place stands.
+    if (WindowState() != vb::vbNormal)
+        return;
+    if (placement.centred) {
+        const float l = (float(vb::ScreenWidthTwips()) - float(Width())) / 2.0f;
+        const float t = (float(vb::ScreenHeightTwips()) - float(Height())) / 2.0f;
+        Move(Whole(l), Whole(t));
+    } else {
+        Move(placement.left, placement.top, placement.width, placement.height);
+        if (placement.maximise)
+            SetWindowState(vb::vbMaximized);
+    }
+}
+
+void frmMain::changeEvent(QEvent* e)
+{
+    vb::Form::changeEvent(e);
+    // A size change while minimised was not laid out; coming back from minimised is a resize too,
+    // even where the window system sends no resize event for it.
+    if (e->type() == QEvent::WindowStateChange && IsLoaded()) {
+        const auto old = static_cast<QWindowStateChangeEvent*>(e)->oldState();
+        if ((old & Qt::WindowMinimized) && WindowState() != vb::vbMinimized)
+            Form_Resize();
+    }
 }
 
 // =============================================================================================
@@ -1082,12 +1122,17 @@ void frmMain::SetFormPosition()
             // Restored as saved, on or off the screen; a display server that places windows itself
             // keeps the place and takes the size.
             Move(left, top, width, height);
-            if (state == vb::vbMaximized)
+            const bool maximise = state == vb::vbMaximized;
+            // Before the first showing the frame is unknown: the bounds are applied again, and the
+            // window maximised, once it is on screen, so that its normal size is the saved one.
+            placement = {!isVisible(), false, maximise, left, top, width, height};
+            if (maximise && isVisible())
                 SetWindowState(vb::vbMaximized);
         } else {
             const float l = (float(vb::ScreenWidthTwips()) - float(Width())) / 2.0f;
             const float t = (float(vb::ScreenHeightTwips()) - float(Height())) / 2.0f;
             Move(Whole(l), Whole(t));
+            placement = {!isVisible(), true, false, 0, 0, 0, 0};
         }
     } catch (...) {
         Report(QStringLiteral("SetFormPosition"), QString());

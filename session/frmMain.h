@@ -133,8 +133,20 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
+    // The place that SetFormPosition gave the window before it was first shown: the window frame is
+    // known only once it is on screen, so the outer bounds are applied again then.
+    struct Placement {
+        bool pending = false;
+        bool centred = false;
+        bool maximise = false;
+        int left = 0, top = 0, width = 0, height = 0;
+    } placement;
+    void ApplyPlacement();
+
     void CreateControls();
     // The tool bar and status bar stay at the client area's top and bottom edges at its full width.
     void AlignBars();

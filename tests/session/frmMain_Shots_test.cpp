@@ -18,7 +18,7 @@ protected:
 
 TEST_F(MainWindowShots, EveryStepOfASession)
 {
-    form->Move(0, 0, 17280, 10995);
+    form->SetClientSizeTwips(17280, 10995);
     form->Show();
     form->Form_Activate();
 
@@ -55,7 +55,7 @@ TEST_F(MainWindowShots, EveryStepOfASession)
 // Every dot on its point at once, to check the pictures against the dots' places.
 TEST_F(MainWindowShots, AllDotsOnThePictures)
 {
-    form->Move(0, 0, 17280, 10995);
+    form->SetClientSizeTwips(17280, 10995);
     form->Show();
     ToLeftHand();
     form->picShape->SetVisible(true);

@@ -1,0 +1,181 @@
+// The main window's place between runs, against the test's private settings store: first start,
+// closed normal, maximised, minimised; and closing it closes the program's other windows.
+#include "TestSupport.h"
+#include "platform/Registry.h"
+#include "platform/Screen.h"
+#include "session/SessionState.h"
+#include "session/frmMain.h"
+#include "support/modErrorReport.h"
+#include "support/modRegistry.h"
+
+#include <QCoreApplication>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+const QString kKey = QStringLiteral("Software\\Quorvane\\WindowPosition");
+
+int32_t Saved(const char* name, int32_t missing = -12345)
+{
+    return GetRegDWord(HKEY_CURRENT_USER, kKey, QString::fromLatin1(name), missing);
+}
+
+class PositionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegDeleteKeyA(HKEY_CURRENT_USER, kKey.toLatin1());
+        session::ResetState();
+    }
+    std::unique_ptr<frmMain> Open()
+    {
+        auto f = std::make_unique<frmMain>();
+        f->tmrSteps->blockSignals(true);
+        f->Show();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        return f;
+    }
+    ErrorReportRecorder reports;
+};
+
+TEST_F(PositionTest, FirstStartIsCentredAtTheDesignSizeOnIntro)
+{
+    auto f = Open();
+    EXPECT_EQ(f->ScaleWidth(), 17280);
+    EXPECT_EQ(f->ScaleHeight(), 10995);
+    // Centred with its frame. The test screen is smaller than the window; its window system keeps
+    // the caption bar on screen and shifts a window that starts left of the screen by its frame,
+    // so only the horizontal place is checked, to within the frame.
+    const double left = std::nearbyint((vb::ScreenWidthTwips() - double(f->Width())) / 2);
+    EXPECT_NEAR(f->Left(), left, 4 * vb::TwipsPerPixelX());
+    EXPECT_EQ(f->WindowState(), vb::vbNormal);
+    EXPECT_EQ(session::State.CurrentStep, stepIntro);
+    EXPECT_EQ(Saved("Width"), -12345); // nothing is written before the window closes
+    EXPECT_TRUE(reports.calls.empty());
+}
+
+TEST_F(PositionTest, NormalBoundsComeBack)
+{
+    auto f = Open();
+    f->Move(1500, 1200, 15000, 9000);
+    QCoreApplication::processEvents();
+    f->Unload();
+    EXPECT_EQ(Saved("Left"), 1500);
+    EXPECT_EQ(Saved("Top"), 1200);
+    EXPECT_EQ(Saved("Width"), 15000);
+    EXPECT_EQ(Saved("Height"), 9000);
+    EXPECT_EQ(Saved("State"), 0);
+
+    auto g = Open();
+    EXPECT_EQ(g->Left(), 1500);
+    EXPECT_EQ(g->Top(), 1200);
+    EXPECT_EQ(g->Width(), 15000);
+    EXPECT_EQ(g->Height(), 9000);
+    EXPECT_EQ(g->WindowState(), vb::vbNormal);
+    // Laid out for the restored size.
+    EXPECT_EQ(g->picLeftFrame->Width(), 7455);
+    g->Unload();
+    EXPECT_TRUE(reports.calls.empty());
+}
+
+TEST_F(PositionTest, MaximisedKeepsTheLastNormalBoundsAndMaximisesAgain)
+{
+    auto f = Open();
+    f->Move(750, 600, 12000, 7995);
+    f->Unload();
+
+    auto g = Open();
+    g->SetWindowState(vb::vbMaximized);
+    QCoreApplication::processEvents();
+    g->Unload();
+    EXPECT_EQ(Saved("State"), 2);
+    EXPECT_EQ(Saved("Width"), 12000);
+    EXPECT_EQ(Saved("Left"), 750);
+
+    auto h = Open();
+    EXPECT_EQ(h->WindowState(), vb::vbMaximized);
+    h->SetWindowState(vb::vbNormal);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h->Width(), 12000);
+    EXPECT_EQ(h->Height(), 7995);
+    h->Unload();
+}
+
+TEST_F(PositionTest, MaximisedWithoutANormalCloseComesBackCentredAndNormal)
+{
+    auto f = Open();
+    f->SetWindowState(vb::vbMaximized);
+    QCoreApplication::processEvents();
+    f->Unload();
+    EXPECT_EQ(Saved("State"), 2);
+    EXPECT_EQ(Saved("Width"), -12345);
+
+    auto g = Open();
+    EXPECT_EQ(g->WindowState(), vb::vbNormal);
+    EXPECT_EQ(g->ScaleWidth(), 17280);
+    g->Unload();
+}
+
+TEST_F(PositionTest, MinimisedWritesNothing)
+{
+    auto f = Open();
+    f->Move(900, 900, 13500, 9000);
+    f->Unload();
+    auto g = Open();
+    g->Move(3000, 3000, 9000, 6000);
+    g->SetWindowState(vb::vbMinimized);
+    QCoreApplication::processEvents();
+    g->Unload();
+    EXPECT_EQ(Saved("Left"), 900);
+    EXPECT_EQ(Saved("Width"), 13500);
+    EXPECT_EQ(Saved("State"), 0);
+}
+
+TEST_F(PositionTest, BoundsOffTheScreenAreRestoredAsTheyAre)
+{
+    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Left"), -30000);
+    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Top"), 60000);
+    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Width"), 9000);
+    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Height"), 6000);
+    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("State"), 7); // not 2: normal
+    auto f = Open();
+    EXPECT_NEAR(f->Left(), -30000, 4 * vb::TwipsPerPixelX()); // shifted by its frame at most
+    EXPECT_EQ(f->Top(), 60000);
+    EXPECT_EQ(f->Width(), 9000);
+    EXPECT_EQ(f->WindowState(), vb::vbNormal);
+    int32_t l, t, w, h, s;
+    EXPECT_TRUE(f->FormPos_Read(l, t, w, h, s));
+    EXPECT_EQ(s, 7);
+    f->Unload();
+    EXPECT_TRUE(reports.calls.empty());
+}
+
+class OtherWindow : public vb::Form {
+public:
+    int unloads = 0;
+
+protected:
+    void Form_Unload(int&) override { ++unloads; }
+};
+
+TEST_F(PositionTest, ClosingTheMainWindowClosesTheOthersAndEndsTheProgram)
+{
+    auto f = Open();
+    OtherWindow a, b;
+    a.Load();
+    b.Load();
+    ASSERT_EQ(vb::Forms().size(), 3u);
+    f->close(); // the close box
+    EXPECT_FALSE(f->IsLoaded());
+    EXPECT_FALSE(a.IsLoaded());
+    EXPECT_FALSE(b.IsLoaded());
+    EXPECT_EQ(a.unloads, 1);
+    EXPECT_EQ(b.unloads, 1);
+    EXPECT_TRUE(vb::Forms().empty());
+    EXPECT_EQ(Saved("Width"), f->Width());
+}
+
+} // namespace
