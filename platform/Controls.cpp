@@ -181,6 +181,7 @@ FlatEdit::FlatEdit(QWidget* container, int left, int top, int width, int height,
         plain = new QPlainTextEdit(this);
         plain->setTabChangesFocus(true);
         plain->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        plain->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // lines wrap, nothing to scroll sideways
         connect(plain, &QPlainTextEdit::textChanged, this, [this] {
             if (maxLength > 0 && plain->document()->characterCount() - 1 > maxLength) {
                 QTextCursor c = plain->textCursor();
@@ -199,8 +200,11 @@ FlatEdit::FlatEdit(QWidget* container, int left, int top, int width, int height,
         ed = line;
     }
     ed->installEventFilter(this);
+    // Only the editor is a stop of the focus chain; focusing the box lands there. (The policy is
+    // set before the proxy, which would otherwise pass it on to the editor.)
+    setFocusPolicy(Qt::NoFocus);
     setFocusProxy(ed);
-    setFocusPolicy(Qt::StrongFocus);
+    ed->setFocusPolicy(Qt::StrongFocus);
     layoutEditor();
 }
 
@@ -358,6 +362,11 @@ bool FlatEdit::eventFilter(QObject* obj, QEvent* e)
     auto* k = static_cast<QKeyEvent*>(e);
     if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
         return false;
+    // Tab moves on from a multi-line box too, read-only or not.
+    if (plain && (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab)) {
+        focusNextPrevChild(k->key() == Qt::Key_Tab && !(k->modifiers() & Qt::ShiftModifier));
+        return true;
+    }
     int ascii = KeyAsciiOf(k);
     if (!ascii)
         return false;

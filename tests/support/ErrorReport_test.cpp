@@ -1,0 +1,441 @@
+#include "support/frmErrorReport.h"
+#include "support/modErrorReport.h"
+
+#include "TestSupport.h"
+#include "platform/AppInfo.h"
+#include "platform/Screen.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using testing_support::WhenModal;
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+// A fake launcher records every address it is asked to open, so no browser is ever started.
+class ErrorReportTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString log;
+
+    void SetUp() override
+    {
+        // The program ends when its last window unloads; a hidden window stands in for the main
+        // window so that each report's window is not the last one.
+        static vb::Form* mainWindow = [] {
+            auto* f = new vb::Form;
+            f->Load();
+            return f;
+        }();
+        (void)mainWindow;
+        ASSERT_TRUE(dir.isValid());
+        log = dir.filePath(QStringLiteral("opened.log"));
+        const QString script = dir.filePath(QStringLiteral("fake-open"));
+        QFile f(script);
+        f.open(QIODevice::WriteOnly);
+        f.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n").arg(log).toUtf8());
+        f.close();
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("QUORVANE_URL_LAUNCHER", script.toUtf8());
+        vb::SetScreenMousePointer(vb::vbDefault);
+    }
+    void TearDown() override { qunsetenv("QUORVANE_URL_LAUNCHER"); }
+
+    QStringList opened(int count = 1, int timeoutMs = 5000)
+    {
+        QStringList lines;
+        QTest::qWaitFor([&] {
+            QFile f(log);
+            if (f.open(QIODevice::ReadOnly))
+                lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            return lines.size() >= count;
+        }, timeoutMs);
+        return lines;
+    }
+
+    // Shows a report through the window's own ShowUp and runs `act` on it once it is up.
+    void report(std::function<void(frmErrorReport*)> act, int32_t num = 5,
+                const QString& desc = QStringLiteral("Invalid procedure call or argument"),
+                const QString& extra = {}, const QString& ver = QStringLiteral("2.0"), int32_t build = 201)
+    {
+        bool ran = false;
+        WhenModal([&](QWidget* w) {
+            auto* f = qobject_cast<frmErrorReport*>(w);
+            ASSERT_NE(f, nullptr);
+            ran = true;
+            EXPECT_TRUE(QTest::qWaitForWindowActive(f));
+            act(f);
+            if (f->IsLoaded())
+                f->cmdCancel->click(); // whatever the test left open
+        });
+        frmErrorReport form;
+        form.ShowUp(num, desc, ver, build, QStringLiteral("modSteps"), QStringLiteral("GetStepName"), extra);
+        EXPECT_TRUE(ran);
+        EXPECT_FALSE(form.IsLoaded());
+    }
+};
+
+// The query's values by key, decoded as a web form decodes them.
+std::vector<std::pair<QString, QString>> decodeQuery(const QString& url)
+{
+    std::vector<std::pair<QString, QString>> out;
+    const QString query = url.mid(url.indexOf(QLatin1Char('?')) + 1);
+    for (const QString& pair : query.split(QLatin1Char('&'))) {
+        const int eq = pair.indexOf(QLatin1Char('='));
+        QByteArray v = pair.mid(eq + 1).toLatin1();
+        v.replace('+', ' ');
+        out.emplace_back(pair.left(eq), QUrl::fromPercentEncoding(v));
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(ErrorReportTest, WindowTextsLayoutAndFocusOrder)
+{
+    report([](frmErrorReport* f) {
+        EXPECT_EQ(f->Caption(), QStringLiteral("Uh Oh... an error occurred in Quorvane"));
+        EXPECT_EQ(f->lblTitle->Caption(), QStringLiteral("Quorvane Problem "));
+        EXPECT_EQ(f->lblIntro->Caption(),
+                  QStringLiteral("Regrettably, a problem has occurred in Quorvane.") + CRLF + CRLF +
+                      QStringLiteral("Quorvane may continue to function after this, but if you have further problems "
+                                     "you should restart the program.") +
+                      CRLF + CRLF +
+                      QStringLiteral("We'd like to fix this problem quickly, but we need your help.  Can Quorvane "
+                                     "submit a bug report on your behalf to Tenmoor Software?  And, can you please "
+                                     "take just a moment to jot down what steps we should take to reproduce the "
+                                     "problem?") +
+                      CRLF + CRLF +
+                      QStringLiteral("Your report is confidential, and only the information you see below is "
+                                     "included in the report."));
+        EXPECT_EQ(f->lblComments->Caption(), QStringLiteral("Error Report Contents:"));
+        EXPECT_EQ(f->lblName->Caption(), QStringLiteral("How you got this error, and how we can reproduce it:"));
+        EXPECT_EQ(f->lblEmail->Caption(),
+                  QStringLiteral("Your email address, so we can contact you about this problem:"));
+        EXPECT_EQ(f->Label1->Caption(), QStringLiteral("(Highly recommended.)"));
+        EXPECT_EQ(f->cmdSend->Caption(), QStringLiteral("&Send Error Report"));
+        EXPECT_EQ(f->cmdCancel->Caption(), QStringLiteral("&Do Not Send"));
+        EXPECT_TRUE(f->cmdSend->Default());
+        EXPECT_TRUE(f->cmdCancel->Cancel());
+        EXPECT_TRUE(f->txtComments->Text().isEmpty());
+        EXPECT_TRUE(f->txtEmail->Text().isEmpty());
+
+        EXPECT_EQ(f->ScaleWidth(), vb::PixelsToTwipsX(vb::TwipsToPixelsX(7755)));
+        EXPECT_EQ(f->ScaleHeight(), vb::PixelsToTwipsY(vb::TwipsToPixelsY(8535)));
+        EXPECT_EQ(f->txtEmail->Left(), 120);
+        EXPECT_EQ(f->txtEmail->Top(), 7050);
+        EXPECT_EQ(f->cmdSend->Left(), 4080);
+        EXPECT_EQ(f->cmdSend->parentWidget(), f->picBottom);
+        EXPECT_EQ(f->Image1->Left(), -90);
+        EXPECT_FALSE(f->Image1->Picture().isNull());
+        // Centred on the screen (to within the window frame, which is known only once shown).
+        EXPECT_NEAR(f->Left(), (vb::ScreenWidthTwips() - f->Width()) / 2, 60);
+        EXPECT_NEAR(f->Top(), (vb::ScreenHeightTwips() - f->Height()) / 2, 60);
+
+        // Focus order: Do Not Send, Send, the report contents, the comments, the e-mail address.
+        EXPECT_EQ(QApplication::focusWidget(), f->cmdCancel);
+        const std::vector<QWidget*> order = {f->cmdSend, f->txtErrDesc->Editor(), f->txtComments->Editor(),
+                                             f->txtEmail->Editor(), f->cmdCancel};
+        for (QWidget* next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            EXPECT_EQ(QApplication::focusWidget(), next);
+        }
+    });
+}
+
+TEST_F(ErrorReportTest, DetailText)
+{
+    struct Case {
+        int32_t num;
+        QString extra;
+        QString expected;
+    };
+    const QString desc = QStringLiteral("Invalid procedure call or argument");
+    const Case cases[] = {
+        {5, QString(), QStringLiteral("2.0 201 Error 5 (modSteps:GetStepName)") + CRLF + CRLF + desc},
+        {5, QStringLiteral("Line: 20"),
+         QStringLiteral("2.0 201 Error 5 (modSteps:GetStepName)") + CRLF + CRLF + desc + CRLF + CRLF +
+             QStringLiteral("Line: 20")},
+        {-2147221504, QString(),
+         QStringLiteral("2.0 201 Error -2147221504 (modSteps:GetStepName)") + CRLF + CRLF + desc},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected.toStdString());
+        report([&](frmErrorReport* f) { EXPECT_EQ(f->txtErrDesc->Text(), c.expected); }, c.num, desc, c.extra);
+    }
+}
+
+TEST_F(ErrorReportTest, ShowErrorReportAddsTheProgramVersionAndBuild)
+{
+    QString details;
+    QPointer<QWidget> first;
+    WhenModal([&](QWidget* w) {
+        first = w;
+        details = qobject_cast<frmErrorReport*>(w)->txtErrDesc->Text();
+        qobject_cast<frmErrorReport*>(w)->cmdCancel->click();
+    });
+    ShowErrorReport(5, QStringLiteral("Invalid procedure call or argument"), QStringLiteral("modSteps"),
+                    QStringLiteral("GetStepName"), QString());
+    EXPECT_TRUE(details.startsWith(QStringLiteral("%1.%2 %3 Error 5 (modSteps:GetStepName)")
+                                       .arg(app::Major())
+                                       .arg(app::Minor())
+                                       .arg(app::Revision())));
+    EXPECT_TRUE(details.startsWith(QStringLiteral("2.0 201 ")));
+    EXPECT_TRUE(first.isNull()) << "the report window is released when it closes";
+
+    // The next report gets a window of its own, empty again.
+    QString comments = QStringLiteral("unset");
+    WhenModal([&](QWidget* w) {
+        comments = qobject_cast<frmErrorReport*>(w)->txtComments->Text();
+        qobject_cast<frmErrorReport*>(w)->cmdCancel->click();
+    });
+    ShowErrorReport(6, QStringLiteral("Overflow"), QStringLiteral("frmMain"), QStringLiteral("tmrSteps_Timer"),
+                    QString());
+    EXPECT_EQ(comments, QString());
+}
+
+TEST_F(ErrorReportTest, SendOpensTheReportAddress)
+{
+    report([](frmErrorReport* f) { f->cmdSend->click(); });
+    EXPECT_EQ(opened(), QStringList{QStringLiteral(
+                            "http://www.tenmoor.example/errorqv.php?ErrNum=5&ErrDesc=Invalid+procedure+call+or+argument"
+                            "&ProgVer=2.0&BuildNum=201&ModuleName=modSteps&ProcName=GetStepName&Comments=&Email="
+                            "&ExtraDesc=")});
+}
+
+TEST_F(ErrorReportTest, ReportAddressEncodesEveryValue)
+{
+    struct Case {
+        const char* what;
+        int32_t num;
+        QString desc, extra, comments, email;
+        QString expectedTail; // what the address ends with, when the case pins it
+    };
+    const Case cases[] = {
+        {"extra line text", 5, QStringLiteral("Overflow"), QStringLiteral("Line: 20"), {}, {},
+         QStringLiteral("&Comments=&Email=&ExtraDesc=Line%3A+20")},
+        {"negative number", -5, QStringLiteral("Overflow"), {}, {}, {}, {}},
+        {"description with query characters", 5, QStringLiteral("a&b=c #d 100% 1+1"), {}, {}, {}, {}},
+        {"comments that try to set the e-mail", 5, QStringLiteral("x"), {},
+         QStringLiteral("  clicked Next&Email=evil@x.example#  "), QStringLiteral(" me@home.example "),
+         QStringLiteral("&Comments=clicked+Next%26Email%3Devil%40x.example%23&Email=me%40home.example&ExtraDesc=")},
+        {"blank comments and e-mail", 5, QStringLiteral("x"), {}, QStringLiteral("    "), QStringLiteral("  "),
+         QStringLiteral("&Comments=&Email=&ExtraDesc=")},
+        {"line breaks and accents", 5, QStringLiteral("caf\u00e9\r\nline \u2019two\u2019"), {},
+         QStringLiteral("two\r\nlines"), {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(log);
+        report([&](frmErrorReport* f) {
+            f->txtComments->SetText(c.comments);
+            f->txtEmail->SetText(c.email);
+            f->cmdSend->click();
+        }, c.num, c.desc, c.extra);
+        const QStringList urls = opened();
+        ASSERT_EQ(urls.size(), 1);
+        const QString url = urls[0];
+        EXPECT_TRUE(url.startsWith(QStringLiteral("http://www.tenmoor.example/errorqv.php?ErrNum=")));
+        if (!c.expectedTail.isEmpty())
+            EXPECT_TRUE(url.endsWith(c.expectedTail)) << url.toStdString();
+        // Only the nine keys, in order, each giving back exactly what the report held.
+        const auto q = decodeQuery(url);
+        const std::vector<std::pair<QString, QString>> expected = {
+            {QStringLiteral("ErrNum"), QString::number(c.num)},
+            {QStringLiteral("ErrDesc"), c.desc},
+            {QStringLiteral("ProgVer"), QStringLiteral("2.0")},
+            {QStringLiteral("BuildNum"), QStringLiteral("201")},
+            {QStringLiteral("ModuleName"), QStringLiteral("modSteps")},
+            {QStringLiteral("ProcName"), QStringLiteral("GetStepName")},
+            {QStringLiteral("Comments"), c.comments.trimmed()},
+            {QStringLiteral("Email"), c.email.trimmed()},
+            {QStringLiteral("ExtraDesc"), c.extra},
+        };
+        EXPECT_EQ(q, expected) << url.toStdString();
+        EXPECT_FALSE(url.contains(QLatin1Char('#')));
+    }
+    EXPECT_EQ(frmErrorReport::EncodeForURL(QStringLiteral("Az09-._~ +/\u00e9")), QStringLiteral("Az09-._~+%2B%2F%C3%A9"));
+}
+
+TEST_F(ErrorReportTest, DoNotSendEscAndTheCloseBoxSendNothing)
+{
+    const std::function<void(frmErrorReport*)> ways[] = {
+        [](frmErrorReport* f) { f->cmdCancel->click(); },
+        [](frmErrorReport* f) {
+            f->txtEmail->SetFocus();
+            QTest::keyClick(f->txtEmail->Editor(), Qt::Key_Escape);
+        },
+        [](frmErrorReport* f) { f->close(); },
+        // Enter on the focused Do Not Send button is that button's click.
+        [](frmErrorReport* f) {
+            f->cmdCancel->SetFocus();
+            QTest::keyClick(f->cmdCancel, Qt::Key_Return);
+        },
+    };
+    for (const auto& way : ways) {
+        bool closed = false;
+        report([&](frmErrorReport* f) {
+            way(f);
+            closed = !f->IsLoaded();
+        });
+        EXPECT_TRUE(closed);
+    }
+    QTest::qWait(300);
+    EXPECT_FALSE(QFile::exists(log)) << "nothing was sent";
+}
+
+TEST_F(ErrorReportTest, EnterSendsFromTheEditBoxes)
+{
+    report([](frmErrorReport* f) {
+        f->txtEmail->SetFocus();
+        QTest::keyClicks(f->txtEmail->Editor(), QStringLiteral("me@home.example"));
+        QTest::keyClick(f->txtEmail->Editor(), Qt::Key_Return);
+        EXPECT_FALSE(f->IsLoaded());
+    });
+    ASSERT_EQ(opened().size(), 1);
+    EXPECT_TRUE(opened()[0].contains(QStringLiteral("&Email=me%40home.example&")));
+
+    // In the comments box Enter starts a new line instead.
+    QFile::remove(log);
+    report([](frmErrorReport* f) {
+        f->txtComments->SetFocus();
+        QTest::keyClicks(f->txtComments->Editor(), QStringLiteral("one"));
+        QTest::keyClick(f->txtComments->Editor(), Qt::Key_Return);
+        QTest::keyClicks(f->txtComments->Editor(), QStringLiteral("two"));
+        EXPECT_TRUE(f->IsLoaded());
+        EXPECT_EQ(f->txtComments->Text(), QStringLiteral("one\r\ntwo"));
+    });
+    QTest::qWait(200);
+    EXPECT_FALSE(QFile::exists(log));
+}
+
+TEST_F(ErrorReportTest, BusyKeepsASecondSendFromRunning)
+{
+    report([](frmErrorReport* f) {
+        EXPECT_EQ(f->Busy, 0);
+        f->Busy = -1;
+        f->cmdSend->click();
+        EXPECT_TRUE(f->IsLoaded()) << "a Send while another runs does nothing";
+        f->Busy = 0;
+    });
+    QTest::qWait(200);
+    EXPECT_FALSE(QFile::exists(log));
+
+    // While Send runs Busy is set; a failed launch shows its message and the window still closes.
+    qputenv("QUORVANE_URL_LAUNCHER", "/no/such/launcher");
+    testing_support::MsgBoxRecorder boxes;
+    int16_t busyDuringSend = 0;
+    frmErrorReport* current = nullptr;
+    boxes.onCall = [&](const vb::MsgBoxCall&) {
+        busyDuringSend = current ? current->Busy : 0;
+        return int(vb::vbOK);
+    };
+    report([&](frmErrorReport* f) {
+        current = f;
+        f->cmdSend->click();
+        EXPECT_FALSE(f->IsLoaded());
+        EXPECT_EQ(f->Busy, 0);
+    });
+    EXPECT_EQ(busyDuringSend, -1);
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].Prompt, QStringLiteral("Error on launching URL: 31"));
+    EXPECT_EQ(boxes.calls[0].Buttons, vb::vbOKOnly);
+    EXPECT_EQ(boxes.calls[0].Title, QStringLiteral("Quorvane"));
+}
+
+TEST_F(ErrorReportTest, MousePointerIsRestoredHoweverTheWindowCloses)
+{
+    const std::function<void(frmErrorReport*)> ways[] = {
+        [](frmErrorReport* f) { f->cmdSend->click(); },
+        [](frmErrorReport* f) { f->cmdCancel->click(); },
+        [](frmErrorReport* f) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); },
+        [](frmErrorReport* f) { f->close(); },
+    };
+    for (const auto& way : ways) {
+        vb::SetScreenMousePointer(vb::vbHourglass);
+        int during = -1;
+        report([&](frmErrorReport* f) {
+            during = vb::ScreenMousePointer();
+            way(f);
+        });
+        EXPECT_EQ(during, vb::vbDefault);
+        EXPECT_EQ(vb::ScreenMousePointer(), vb::vbHourglass);
+    }
+    vb::SetScreenMousePointer(vb::vbDefault);
+    opened();
+}
+
+TEST_F(ErrorReportTest, AnErrorWhileReportingStartsNoFurtherReport)
+{
+    int windowsDuringNested = 0;
+    bool nestedReturned = false;
+    WhenModal([&](QWidget* w) {
+        // A report raised from inside the report path (here: while the window is up) goes to stderr.
+        ShowErrorReport(9, QStringLiteral("Subscript out of range"), QStringLiteral("frmErrorReport"),
+                        QStringLiteral("SendReport"), QString());
+        nestedReturned = true;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (qobject_cast<frmErrorReport*>(top) && top->isVisible())
+                ++windowsDuringNested;
+        qobject_cast<frmErrorReport*>(w)->cmdCancel->click();
+    });
+    ShowErrorReport(5, QStringLiteral("Invalid procedure call or argument"), QStringLiteral("modSteps"),
+                    QStringLiteral("GetStepName"), QString());
+    EXPECT_TRUE(nestedReturned);
+    EXPECT_EQ(windowsDuringNested, 1);
+}
+
+TEST_F(ErrorReportTest, HookCapturesReportsWithoutAWindow)
+{
+    ErrorReportRecorder recorder;
+    ShowErrorReport(-6, QStringLiteral("Overflow"), QStringLiteral("frmMain"), QStringLiteral("tmrSteps_Timer"),
+                    QStringLiteral("Line: 20"));
+    ASSERT_EQ(recorder.calls.size(), 1u);
+    EXPECT_EQ(recorder.calls[0].ErrNum, -6);
+    EXPECT_EQ(recorder.calls[0].ModuleName, QStringLiteral("frmMain"));
+    EXPECT_EQ(recorder.calls[0].ProcName, QStringLiteral("tmrSteps_Timer"));
+    EXPECT_EQ(recorder.calls[0].ExtraDesc, QStringLiteral("Line: 20"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(ErrorReportTest, OpenURLWithAndWithoutTheSourceTag)
+{
+    testing_support::MsgBoxRecorder boxes;
+    OpenURL(nullptr, QStringLiteral("http://www.quorvane.example/page"), false);
+    OpenURL(nullptr, QStringLiteral("http://www.quorvane.example/page?a=1"), false);
+    OpenURL(nullptr, QStringLiteral("http://www.quorvane.example/page"), true);
+    OpenURL(nullptr, QStringLiteral("www.quorvane.example"), false);
+    const QStringList urls = opened(4);
+    ASSERT_EQ(urls.size(), 4);
+    // Launches run side by side, so compare as a set.
+    EXPECT_TRUE(urls.contains(QStringLiteral("http://www.quorvane.example/page?src=qv")));
+    EXPECT_TRUE(urls.contains(QStringLiteral("http://www.quorvane.example/page?a=1?src=qv")));
+    EXPECT_TRUE(urls.contains(QStringLiteral("http://www.quorvane.example/page")));
+    EXPECT_TRUE(urls.contains(QStringLiteral("http://www.quorvane.example?src=qv")));
+    EXPECT_TRUE(boxes.calls.empty());
+
+    // No launcher: no application is associated.
+    qputenv("QUORVANE_URL_LAUNCHER", "/no/such/launcher");
+    OpenURL(nullptr, QStringLiteral("http://www.quorvane.example"), false);
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].Prompt, QStringLiteral("Error on launching URL: 31"));
+    EXPECT_EQ(boxes.calls[0].Buttons, vb::vbOKOnly);
+    EXPECT_EQ(boxes.calls[0].Title, QStringLiteral("Quorvane"));
+}
+
+TEST_F(ErrorReportTest, Screenshot)
+{
+    report([](frmErrorReport* f) {
+        f->txtComments->SetText(QStringLiteral("I pressed Next twice while the timer ran."));
+        f->txtEmail->SetText(QStringLiteral("me@home.example"));
+        const QString path = testing_support::SaveShot(f, QStringLiteral("frmErrorReport"));
+        EXPECT_TRUE(QFile::exists(path));
+    }, 5, QStringLiteral("Invalid procedure call or argument"), QStringLiteral("Line: 20"));
+}
