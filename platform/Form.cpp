@@ -22,9 +22,17 @@ std::vector<Form*>& formList()
 }
 
 Form* lastActiveForm = nullptr;
+
+std::function<void()>& lastFormUnloaded()
+{
+    static std::function<void()> f;
+    return f;
+}
 } // namespace
 
 const std::vector<Form*>& Forms() { return formList(); }
+
+void OnLastFormUnloaded(std::function<void()> action) { lastFormUnloaded() = std::move(action); }
 
 // One application-wide filter gives each window the first look at the keys typed into it.
 class KeyRouter : public QObject {
@@ -143,8 +151,8 @@ bool Form::Unload(int mode)
     unloading = false;
     if (DeleteOnUnload)
         deleteLater();
-    if (formList().empty() && qApp)
-        QMetaObject::invokeMethod(qApp, [] { if (formList().empty()) QApplication::exit(0); }, Qt::QueuedConnection);
+    if (formList().empty() && lastFormUnloaded())
+        lastFormUnloaded()();
     return true;
 }
 

@@ -3,6 +3,7 @@
 // resize/unload life, outer geometry in twips, key preview, default and cancel buttons, modal
 // showing, and a place in the program-wide list of loaded windows.
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 class QEventLoop;
@@ -86,5 +87,9 @@ private:
 
 // Loaded windows in load order; the program unloads them last-first.
 const std::vector<Form*>& Forms();
+
+// What happens when the last loaded window unloads: the program's entry sets it to end the event
+// loop; tests leave it empty so that later windows still run their own loops.
+void OnLastFormUnloaded(std::function<void()> action);
 
 } // namespace vb

@@ -8,7 +8,9 @@
 #include "support/modErrorReport.h"
 #include "support/modRegistry.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QTimer>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
@@ -168,7 +170,16 @@ TEST_F(PositionTest, ClosingTheMainWindowClosesTheOthersAndEndsTheProgram)
     a.Load();
     b.Load();
     ASSERT_EQ(vb::Forms().size(), 3u);
-    f->close(); // the close box
+    // The close box, while the program runs its event loop: the loop ends when no window is left.
+    QTimer::singleShot(0, f.get(), [&f] { f->close(); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(5000);
+    vb::OnLastFormUnloaded([] { QCoreApplication::exit(0); });
+    const int rc = QApplication::exec();
+    vb::OnLastFormUnloaded(nullptr);
+    EXPECT_EQ(rc, 0);
     EXPECT_FALSE(f->IsLoaded());
     EXPECT_FALSE(a.IsLoaded());
     EXPECT_FALSE(b.IsLoaded());

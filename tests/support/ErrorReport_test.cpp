@@ -27,14 +27,6 @@ protected:
 
     void SetUp() override
     {
-        // The program ends when its last window unloads; a hidden window stands in for the main
-        // window so that each report's window is not the last one.
-        static vb::Form* mainWindow = [] {
-            auto* f = new vb::Form;
-            f->Load();
-            return f;
-        }();
-        (void)mainWindow;
         ASSERT_TRUE(dir.isValid());
         log = dir.filePath(QStringLiteral("opened.log"));
         const QString script = dir.filePath(QStringLiteral("fake-open"));
