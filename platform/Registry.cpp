@@ -51,6 +51,21 @@ CREATE TABLE IF NOT EXISTS vals(
     type  INTEGER NOT NULL,
     data  BLOB NOT NULL);
 CREATE UNIQUE INDEX IF NOT EXISTS vals_by_name ON vals(key, fold);
+-- For a person who opens the file: every value under its full key path, numbers and texts readable.
+CREATE VIEW IF NOT EXISTS settings AS
+WITH RECURSIVE paths(id, path) AS (
+    SELECT id, CAST(name AS TEXT) FROM keys WHERE parent IS NULL
+    UNION ALL
+    SELECT k.id, p.path || '\' || CAST(k.name AS TEXT) FROM keys k JOIN paths p ON k.parent = p.id)
+SELECT p.path AS key, CAST(v.name AS TEXT) AS name, v.type AS type,
+    CASE
+    WHEN v.type = 4 AND length(v.data) = 4 THEN
+        ((instr('0123456789ABCDEF', substr(hex(v.data), 1, 1)) - 1) * 16 + instr('0123456789ABCDEF', substr(hex(v.data), 2, 1)) - 1) + 256 * ((instr('0123456789ABCDEF', substr(hex(v.data), 3, 1)) - 1) * 16 + instr('0123456789ABCDEF', substr(hex(v.data), 4, 1)) - 1) + 65536 * ((instr('0123456789ABCDEF', substr(hex(v.data), 5, 1)) - 1) * 16 + instr('0123456789ABCDEF', substr(hex(v.data), 6, 1)) - 1) + 16777216 * ((instr('0123456789ABCDEF', substr(hex(v.data), 7, 1)) - 1) * 16 + instr('0123456789ABCDEF', substr(hex(v.data), 8, 1)) - 1)
+        - CASE WHEN ((instr('0123456789ABCDEF', substr(hex(v.data), 7, 1)) - 1) * 16 + instr('0123456789ABCDEF', substr(hex(v.data), 8, 1)) - 1) >= 128 THEN 4294967296 ELSE 0 END
+    WHEN v.type IN (1, 2) THEN CAST(v.data AS TEXT)
+    ELSE hex(v.data)
+    END AS value
+FROM vals v JOIN paths p ON p.id = v.key;
 )sql";
 
 // The four roots are rows 1 to 4 of the key table.

@@ -4,6 +4,8 @@
 #include "platform/Registry.h"
 
 #include <QFile>
+#include <QStringList>
+#include <sqlite3.h>
 #include <QTemporaryDir>
 #include <climits>
 #include <gtest/gtest.h>
@@ -180,6 +182,40 @@ TEST_F(RegistryValues, AStoreThatCannotBeOpenedGivesDefaultsAndFailedSaves)
     EXPECT_EQ(SaveRegString(HKEY_CURRENT_USER, Base, QStringLiteral("Name"), "x"), Failed);
     EXPECT_EQ(GetRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Left"), 5), 5);
     EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, Base, QStringLiteral("Name"), "d"), "d");
+}
+
+} // namespace
+
+namespace {
+
+// Someone who opens the settings file with the sqlite3 shell reads the values in plain words.
+TEST_F(RegistryValues, TheSettingsFileShowsReadableValues)
+{
+    ASSERT_EQ(SaveRegDWord(HKEY_CURRENT_USER, Base + QStringLiteral("\\WindowPosition"), QStringLiteral("Left"), 1500), Success);
+    ASSERT_EQ(SaveRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("State"), -1), Success);
+    ASSERT_EQ(SaveRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Big"), INT_MAX), Success);
+    ASSERT_EQ(SaveRegString(HKEY_CURRENT_USER, Base, QStringLiteral("Name"), QStringLiteral("Grüße")), Success);
+    Put("Blob", 3, QByteArray("\x01\xAB", 2));
+    RegistryCloseStore();
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(dir.filePath(QStringLiteral("registry.db"))).constData(), &db,
+                              SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT key, name, value FROM settings ORDER BY key, name", -1, &stmt, nullptr),
+              SQLITE_OK);
+    QStringList rows;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        rows << QStringLiteral("%1|%2|%3")
+                    .arg(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))),
+                         QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1))),
+                         QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2))));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    const QString k = QStringLiteral("HKEY_CURRENT_USER\\") + Base;
+    EXPECT_EQ(rows, QStringList({k + "|Big|2147483647", k + "|Blob|01AB", k + QString::fromUtf8("|Name|Grüße"),
+                                 k + "|State|-1", k + "\\WindowPosition|Left|1500"}));
 }
 
 } // namespace
