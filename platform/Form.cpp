@@ -264,7 +264,32 @@ void Form::Move(int left, int top, int width, int height)
         const int w = width >= 0 ? TwipsToPixelsX(width) - extraW : geometry().width();
         const int h = height >= 0 ? TwipsToPixelsY(height) - extraH : geometry().height();
         resize(std::max(w, 1), std::max(h, 1));
+        wantedOuterPx = (extraW == 0 && extraH == 0) ? QSize(w, h) : QSize();
     }
+}
+
+bool Form::event(QEvent* e)
+{
+    const bool handled = QWidget::event(e);
+    if (wantedOuterPx.isValid() && (e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show))
+        fitWantedOuterSize();
+    return handled;
+}
+
+void Form::fitWantedOuterSize()
+{
+    // The window manager adds its frame only after the window is shown; until then an outer size
+    // can only be set as the client size. Take the frame off as soon as it is known, once.
+    if (!isVisible() || WindowState() != vbNormal)
+        return;
+    const int extraW = frameGeometry().width() - geometry().width();
+    const int extraH = frameGeometry().height() - geometry().height();
+    if (extraW == 0 && extraH == 0)
+        return;
+    const QSize wanted = wantedOuterPx;
+    wantedOuterPx = QSize();
+    if (size() == wanted)
+        resize(std::max(wanted.width() - extraW, 1), std::max(wanted.height() - extraH, 1));
 }
 
 int Form::ScaleWidth() const { return PixelsToTwipsX(width()); }

@@ -74,8 +74,12 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    bool event(QEvent* e) override;
 
 private:
+    void fitWantedOuterSize();
+    // An outer size asked for before the window system told the frame's size; applied once it does.
+    QSize wantedOuterPx;
     friend class KeyRouter;
     bool routeKey(QObject* receiver, class QKeyEvent* e);
     void bringToFront();

@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QResizeEvent>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <cmath>
@@ -321,8 +322,22 @@ void frmMain::ApplyPlacement()
     } else {
         Move(placement.left, placement.top, placement.width, placement.height);
         if (placement.maximise)
-            SetWindowState(vb::vbMaximized);
+            MaximiseOnceFramed(0);
     }
+}
+
+void frmMain::MaximiseOnceFramed(int tries)
+{
+    // The window manager remembers the size a window had when it was maximised, for restoring it
+    // later: maximise only after the frame is known and the saved outer size has been fitted to it.
+    // A display without a window manager never frames the window; then maximise after a moment.
+    const bool framed = frameGeometry().size() != geometry().size();
+    if (framed || tries >= 25 || QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        if (WindowState() == vb::vbNormal)
+            SetWindowState(vb::vbMaximized);
+        return;
+    }
+    QTimer::singleShot(20, this, [this, tries] { MaximiseOnceFramed(tries + 1); });
 }
 
 void frmMain::changeEvent(QEvent* e)

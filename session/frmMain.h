@@ -135,6 +135,7 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void MaximiseOnceFramed(int tries);
 
 private:
     // The place that SetFormPosition gave the window before it was first shown: the window frame is
