@@ -334,6 +334,14 @@ public:
         return ERROR_SUCCESS;
     }
 
+    // The key behind a handle, provided the handle was opened with the right asked for.
+    int32_t ResolveFor(HKEY h, uint32_t right, OpenKey* key) const
+    {
+        if (int32_t r = Resolve(h, key))
+            return r;
+        return (key->rights & right) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    }
+
     HKEY NewHandle(const OpenKey& key)
     {
         do {
@@ -739,10 +747,8 @@ int32_t RegQueryValueExA(HKEY hKey, const QByteArray& valueName, uint32_t* reser
     Store& s = TheStore();
     std::lock_guard lock(s.mutex);
     OpenKey key;
-    if (int32_t r = s.Resolve(hKey, &key))
+    if (int32_t r = s.ResolveFor(hKey, KEY_QUERY_VALUE, &key))
         return r;
-    if (!(key.rights & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     QByteArray name;
     if (int32_t r = ValueName(valueName, &name))
         return r;
@@ -768,10 +774,8 @@ int32_t RegSetValueExA(HKEY hKey, const QByteArray& valueName, uint32_t, uint32_
     Store& s = TheStore();
     std::lock_guard lock(s.mutex);
     OpenKey key;
-    if (int32_t r = s.Resolve(hKey, &key))
+    if (int32_t r = s.ResolveFor(hKey, KEY_SET_VALUE, &key))
         return r;
-    if (!(key.rights & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     QByteArray name;
     if (int32_t r = ValueName(valueName, &name))
         return r;
@@ -841,10 +845,8 @@ int32_t RegDeleteValueA(HKEY hKey, const QByteArray& valueName)
     Store& s = TheStore();
     std::lock_guard lock(s.mutex);
     OpenKey key;
-    if (int32_t r = s.Resolve(hKey, &key))
+    if (int32_t r = s.ResolveFor(hKey, KEY_SET_VALUE, &key))
         return r;
-    if (!(key.rights & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     QByteArray name;
     if (int32_t r = ValueName(valueName, &name))
         return r;
@@ -883,10 +885,8 @@ int32_t RegEnumValueA(HKEY hKey, uint32_t index, char* name, uint32_t* cchName, 
     Store& s = TheStore();
     std::lock_guard lock(s.mutex);
     OpenKey key;
-    if (int32_t r = s.Resolve(hKey, &key))
+    if (int32_t r = s.ResolveFor(hKey, KEY_QUERY_VALUE, &key))
         return r;
-    if (!(key.rights & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     if (s.Ensure() != ERROR_SUCCESS)
         return ERROR_NO_MORE_ITEMS;
     Query q = s.Sql("SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
@@ -915,10 +915,8 @@ int32_t RegEnumKeyA(HKEY hKey, uint32_t index, char* name, uint32_t cchName)
     Store& s = TheStore();
     std::lock_guard lock(s.mutex);
     OpenKey key;
-    if (int32_t r = s.Resolve(hKey, &key))
+    if (int32_t r = s.ResolveFor(hKey, KEY_ENUMERATE_SUB_KEYS, &key))
         return r;
-    if (!(key.rights & KEY_ENUMERATE_SUB_KEYS))
-        return ERROR_ACCESS_DENIED;
     if (s.Ensure() != ERROR_SUCCESS)
         return ERROR_NO_MORE_ITEMS;
     Query q = s.Sql("SELECT name FROM keys WHERE parent = ?1 ORDER BY fold, name LIMIT 1 OFFSET ?2");
@@ -946,10 +944,8 @@ int32_t RegQueryInfoKeyA(HKEY hKey, char* className, uint32_t* cchClass, uint32_
     Store& s = TheStore();
     std::lock_guard lock(s.mutex);
     OpenKey key;
-    if (int32_t r = s.Resolve(hKey, &key))
+    if (int32_t r = s.ResolveFor(hKey, KEY_QUERY_VALUE, &key))
         return r;
-    if (!(key.rights & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     if (int32_t r = s.Ensure())
         return r;
     QByteArray cls;
