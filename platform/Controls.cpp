@@ -465,13 +465,13 @@ QString MarkupRun(const QString& text, const QColor& foreColor, bool underline)
 
 // ---------------------------------------------------------------------------------------------
 Slider::Slider(QWidget* container, int left, int top, int width, int height)
-    : ControlOf<QSlider>(container, left, top, width, height)
+    : RangeControl<QSlider>(container, left, top, width, height)
 {
     setOrientation(Qt::Horizontal);
 }
 
 ProgressBar::ProgressBar(QWidget* container, int left, int top, int width, int height)
-    : ControlOf<QProgressBar>(container, left, top, width, height)
+    : RangeControl<QProgressBar>(container, left, top, width, height)
 {
     setTextVisible(false);
 }

@@ -228,28 +228,29 @@ private:
 // One run of label markup: the text (escaped), in a colour, optionally underlined.
 QString MarkupRun(const QString& text, const QColor& foreColor = QColor(), bool underline = false);
 
-class Slider : public ControlOf<QSlider> {
+// The range and value shared by the slider and the progress bar.
+template <class W>
+class RangeControl : public ControlOf<W> {
+public:
+    using ControlOf<W>::ControlOf;
+    int Min() const { return W::minimum(); }
+    int Max() const { return W::maximum(); }
+    int Value() const { return W::value(); }
+    void SetMin(int v) { W::setMinimum(v); }
+    void SetMax(int v) { W::setMaximum(v); }
+    void SetValue(int v) { W::setValue(v); }
+};
+
+class Slider : public RangeControl<QSlider> {
     Q_OBJECT
 public:
     Slider(QWidget* container, int left, int top, int width, int height);
-    int Min() const { return minimum(); }
-    int Max() const { return maximum(); }
-    int Value() const { return value(); }
-    void SetMin(int v) { setMinimum(v); }
-    void SetMax(int v) { setMaximum(v); }
-    void SetValue(int v) { setValue(v); }
 };
 
-class ProgressBar : public ControlOf<QProgressBar> {
+class ProgressBar : public RangeControl<QProgressBar> {
     Q_OBJECT
 public:
     ProgressBar(QWidget* container, int left, int top, int width, int height);
-    int Min() const { return minimum(); }
-    int Max() const { return maximum(); }
-    int Value() const { return value(); }
-    void SetMin(int v) { setMinimum(v); }
-    void SetMax(int v) { setMaximum(v); }
-    void SetValue(int v) { setValue(v); }
 };
 
 // The window system's plain picture box: a container with an optional picture (scaled to fit
