@@ -26,6 +26,19 @@ QPixmap warningPicture(QSize size)
     svg.render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
     return pm;
 }
+
+// Leading and trailing blanks off, and nothing else: line breaks and tabs the user typed at either
+// end of the comments stay part of the report.
+QString trimBlanks(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
 } // namespace
 
 frmErrorReport::frmErrorReport(QWidget* parent) : vb::Form(parent)
@@ -180,8 +193,8 @@ QString frmErrorReport::ReportAddress(const QString& comments, const QString& em
 
 void frmErrorReport::SendReport()
 {
-    const QString comments = txtComments->Text().trimmed();
-    const QString email = txtEmail->Text().trimmed();
+    const QString comments = trimBlanks(txtComments->Text());
+    const QString email = trimBlanks(txtEmail->Text());
     OpenURL(this, ReportAddress(comments, email), true);
 }
 
