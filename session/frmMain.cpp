@@ -1010,9 +1010,17 @@ void frmMain::ArrangeControls()
     // 14. Web-site button at the tool bar's right end, unless the window is too narrow for it.
     try {
         const int32_t k = Whole(cmdWeb->Width());
-        const int32_t limit =
-            vb::CheckedAdd(vb::CheckedAdd(ButtonsRightEdge, static_cast<int32_t>(int64_t(3) * k)), 750);
-        if (W < limit)
+        // The switch point is a 32-bit sum. Past that range it overflows, the comparison fails, and
+        // a failed comparison lets the narrow-window place stand.
+        const auto fits = [](int64_t v) {
+            return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+        };
+        const int64_t threeK = int64_t(3) * k;
+        const int64_t sum = int64_t(ButtonsRightEdge) + threeK;
+        const int64_t limit = sum + 750;
+        const bool overflow = !fits(threeK) || !fits(sum) || !fits(limit);
+        const bool narrow = overflow || W < double(limit);
+        if (narrow)
             MoveControl(cmdWeb, 9540, cmdWeb->Top());
         else
             MoveControl(cmdWeb, Whole(W - k - 450), cmdWeb->Top());

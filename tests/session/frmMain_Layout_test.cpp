@@ -4,6 +4,7 @@
 #include "frmMainFixture.h"
 
 #include <QCoreApplication>
+#include <limits>
 
 namespace {
 
@@ -79,6 +80,23 @@ TEST_F(LayoutTest, NarrowAndShortWindows)
     EXPECT_EQ(form->cmdWeb->Left(), 9540);
     SizeTo(11190, 6000);
     EXPECT_EQ(form->cmdWeb->Left(), 9525);
+}
+
+TEST_F(LayoutTest, AnOverflowingWebButtonSwitchPointLeavesTheNarrowPlace)
+{
+    // The switch point is summed in 32 bits; when the sum overflows, the failed comparison lets
+    // the narrow-window place run, even in a wide window.
+    SizeTo(17280, 10995);
+    ASSERT_EQ(form->cmdWeb->Left(), 15615);
+    for (int32_t edge : {std::numeric_limits<int32_t>::max() - 700, std::numeric_limits<int32_t>::max() - 3000}) {
+        form->ButtonsRightEdge = edge;
+        form->ArrangeControls();
+        EXPECT_EQ(form->cmdWeb->Left(), 9540) << edge;
+        form->ButtonsRightEdge = 6795;
+        form->ArrangeControls();
+        EXPECT_EQ(form->cmdWeb->Left(), 15615);
+    }
+    EXPECT_TRUE(reports.calls.empty());
 }
 
 TEST_F(LayoutTest, NarrowPanes)
