@@ -175,6 +175,14 @@ Plan plan(const QString& verbIn, const QString& fileIn, const QString& parameter
         p.error = SE_ERR_PNF;
         return p;
     }
+    // A web or ftp host written without its scheme opens as such, as the Windows shell does, with
+    // or without a port, path or query after the host; a file of that name comes first.
+    if (open && !QFileInfo::exists(file)) {
+        if (file.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
+            return viaLauncher(QStringLiteral("http://") + file);
+        if (file.startsWith(QLatin1String("ftp."), Qt::CaseInsensitive))
+            return viaLauncher(QStringLiteral("ftp://") + file);
+    }
     if (hasScheme(file)) {
         if (!open) {
             p.error = SE_ERR_NOASSOC;
@@ -195,11 +203,6 @@ Plan plan(const QString& verbIn, const QString& fileIn, const QString& parameter
                 p.dir = directory;
                 return p;
             }
-            // A web or ftp host written without its scheme opens as such, as the Windows shell does.
-            if (file.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
-                return viaLauncher(QStringLiteral("http://") + file);
-            if (file.startsWith(QLatin1String("ftp."), Qt::CaseInsensitive))
-                return viaLauncher(QStringLiteral("ftp://") + file);
         }
         p.error = QFileInfo(fi.absolutePath()).isDir() ? SE_ERR_FNF : SE_ERR_PNF;
         return p;

@@ -101,6 +101,10 @@ TEST_F(ShellTest, DesktopLaunchesGoToTheLauncherWithTheRightTarget)
          QStringLiteral("https://www.quorvane.example/a?x=1&y=2#top")},
         {"host without scheme is a web address", [](CShellExecute& s) { return s.LaunchURL(nullptr, QStringLiteral("www.host.example?src=qv")); },
          QStringLiteral("http://www.host.example?src=qv")},
+        {"host with a path and port", [](CShellExecute& s) { return s.LaunchURL(nullptr, QStringLiteral("WWW.host.example:8080/a/b?src=qv")); },
+         QStringLiteral("http://WWW.host.example:8080/a/b?src=qv")},
+        {"ftp host with a path", [](CShellExecute& s) { return s.LaunchURL(nullptr, QStringLiteral("ftp.host.example/pub")); },
+         QStringLiteral("ftp://ftp.host.example/pub")},
         {"e-mail", [](CShellExecute& s) { return s.LaunchEmail(nullptr, QStringLiteral("help@quorvane.example")); },
          QStringLiteral("mailto:help@quorvane.example")},
         {"folder", [&](CShellExecute& s) { return s.LaunchFolder(nullptr, work.path()); }, work.path()},
@@ -214,16 +218,30 @@ TEST_F(ShellTest, StillExecutingFollowsTheStartedProcess)
     ::kill(pid, SIGTERM);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !shell.StillExecuting(); }, 5000));
 
-    // A plain launch clears the kept one.
-    ASSERT_EQ(shell.LaunchProgram(nullptr, QStringLiteral("/bin/sleep"), QStringLiteral("5")), -1);
-    const int second = shell.Process();
-    EXPECT_TRUE(shell.StillExecuting());
-    EXPECT_EQ(shell.LaunchURL(nullptr, QStringLiteral("http://a.example")), -1);
-    EXPECT_FALSE(shell.StillExecuting());
-    EXPECT_EQ(shell.Process(), 0);
-    EXPECT_TRUE(processExists(second)) << "forgetting a launch never stops the program";
-    ::kill(second, SIGTERM);
-    launched();
+    // Every plain launch clears the kept one, whether it succeeds or not.
+    const QString doc = work.filePath(QStringLiteral("page.txt"));
+    QFile(doc).open(QIODevice::WriteOnly);
+    const std::pair<const char*, std::function<int32_t()>> plain[] = {
+        {"LaunchURL", [&] { return shell.LaunchURL(nullptr, QStringLiteral("http://a.example")); }},
+        {"LaunchEmail", [&] { return shell.LaunchEmail(nullptr, QStringLiteral("a@b.example")); }},
+        {"LaunchFolder", [&] { return shell.LaunchFolder(nullptr, work.path()); }},
+        {"Explore", [&] { return shell.Explore(nullptr, work.path()); }},
+        {"PrintDocument", [&] { return shell.PrintDocument(nullptr, doc); }},
+        {"a failed LaunchURL", [&] { return shell.LaunchURL(nullptr, QString()); }},
+    };
+    for (const auto& [what, launch] : plain) {
+        SCOPED_TRACE(what);
+        ASSERT_EQ(shell.LaunchProgram(nullptr, QStringLiteral("/bin/sleep"), QStringLiteral("5")), -1);
+        const int kept = shell.Process();
+        EXPECT_TRUE(shell.StillExecuting());
+        launch();
+        EXPECT_FALSE(shell.StillExecuting());
+        EXPECT_EQ(shell.Process(), 0);
+        EXPECT_EQ(shell.InstApp(), 0);
+        EXPECT_TRUE(processExists(kept)) << "forgetting a launch never stops the program";
+        ::kill(kept, SIGTERM);
+    }
+    launched(4);
 }
 
 TEST_F(ShellTest, NoFinishedChildOutlivesItsObject)
