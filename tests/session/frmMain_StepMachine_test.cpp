@@ -338,6 +338,65 @@ TEST_F(MainWindowTest, AnOverflowingSessionClockIsReportedWithTheTimerStopped)
     EXPECT_TRUE(form->tmrSteps->Enabled());
 }
 
+TEST_F(MainWindowTest, AnOverflowingRoundCountIsReportedByTheStepChange)
+{
+    ToLeftHand();
+    Tick(1001);
+    ASSERT_EQ(Step(), stepKarateChopRight);
+    State.RoundCount = std::numeric_limits<int32_t>::max();
+    Tick(1000); // Right Hand is over: the new round's count overflows
+    ASSERT_EQ(reports.calls.size(), 1u);
+    const ErrorReportCall& r = reports.calls[0];
+    EXPECT_EQ(r.ErrNum, 6);
+    EXPECT_EQ(r.ModuleName, QStringLiteral("frmMain"));
+    EXPECT_EQ(r.ProcName, QStringLiteral("ProcessSteps"));
+    EXPECT_EQ(r.ExtraDesc, QStringLiteral("Line: 80")); // the addition to RoundCount
+    EXPECT_FALSE(form->tmrSteps->Enabled());
+    // The state keeps what it had reached.
+    EXPECT_EQ(Step(), stepTopHead_L);
+    EXPECT_EQ(State.RoundCount, std::numeric_limits<int32_t>::max());
+}
+
+TEST_F(MainWindowTest, PreviousKeepsItsStateThroughFinishUntilItLandsOnIntro)
+{
+    Next();
+    ASSERT_TRUE(form->cmdNavig[0]->Enabled());
+    form->cmdFinish_Click();
+    Previous(); // Finish -> Stimulate Thymus: the button stays as it was
+    EXPECT_EQ(Step(), stepStimulateThymus);
+    EXPECT_TRUE(form->cmdNavig[0]->Enabled());
+    form->cmdFinish_Click();
+    Next(); // Finish -> Intro, with Previous still enabled
+    EXPECT_EQ(Step(), stepIntro);
+    EXPECT_TRUE(form->cmdNavig[0]->Enabled());
+    Previous(); // no step change, but it disables itself
+    EXPECT_EQ(Step(), stepIntro);
+    EXPECT_FALSE(form->cmdNavig[0]->Enabled());
+    EXPECT_TRUE(reports.calls.empty());
+}
+
+TEST_F(MainWindowTest, PendingEventsRunOnceASecondAfterTheTimeIsShown)
+{
+    ToLeftHand();
+    int runs = 0;
+    int32_t secondsSeen = -1;
+    QString labelSeen;
+    QMetaObject::invokeMethod(
+        form.get(),
+        [&] {
+            ++runs;
+            secondsSeen = State.TotalSeconds;
+            labelSeen = form->lblTime_New->Caption();
+        },
+        Qt::QueuedConnection);
+    Tick(99);
+    EXPECT_EQ(runs, 0);
+    Tick(1);
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(secondsSeen, 1);
+    EXPECT_EQ(labelSeen, QStringLiteral("00:01"));
+}
+
 TEST_F(MainWindowTest, TheRealTimerDrivesTheSession)
 {
     form->tmrSteps->blockSignals(false);
