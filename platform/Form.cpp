@@ -149,6 +149,7 @@ bool Form::Unload(int mode)
     if (modalLoop)
         modalLoop->quit();
     unloading = false;
+    emit Unloaded();
     if (DeleteOnUnload)
         deleteLater();
     if (formList().empty() && lastFormUnloaded())

@@ -2,6 +2,7 @@
 // A window of the program as its procedures see it: a top-level widget with a load/activate/
 // resize/unload life, outer geometry in twips, key preview, default and cancel buttons, modal
 // showing, and a place in the program-wide list of loaded windows.
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -61,6 +62,10 @@ public:
 
     bool IsActivatedOnce() const { return activatedOnce; }
 
+signals:
+    // Raised once an unload has gone through (not when it was cancelled).
+    void Unloaded();
+
 protected:
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
@@ -91,6 +96,43 @@ private:
 
 // Loaded windows in load order; the program unloads them last-first.
 const std::vector<Form*>& Forms();
+
+// A program-wide reference to a window: filled by whoever opens the window while it is empty, and
+// cleared by the window itself when it unloads (or is destroyed), so that a closed window is built
+// afresh on its next opening. The referenced window is deleted once it has unloaded.
+template <class T>
+class FormRef {
+public:
+    FormRef() = default;
+    ~FormRef() { QObject::disconnect(unloaded); }
+    FormRef(const FormRef&) = delete;
+    FormRef& operator=(const FormRef&) = delete;
+
+    T* get() const { return window.data(); }
+    T* operator->() const { return window.data(); }
+    explicit operator bool() const { return !window.isNull(); }
+
+    // The referenced window, made first when the reference is empty.
+    T* Get()
+    {
+        if (window.isNull())
+            Set(new T);
+        return window.data();
+    }
+    void Set(T* w)
+    {
+        QObject::disconnect(unloaded);
+        window = w;
+        if (!w)
+            return;
+        w->DeleteOnUnload = true;
+        unloaded = QObject::connect(w, &Form::Unloaded, w, [this] { window.clear(); });
+    }
+
+private:
+    QPointer<T> window;
+    QMetaObject::Connection unloaded;
+};
 
 // What happens when the last loaded window unloads: the program's entry sets it to end the event
 // loop; tests leave it empty so that later windows still run their own loops.

@@ -221,3 +221,28 @@ TEST(FormTest, GeometryIsInTwips)
     EXPECT_EQ(f.Height(), 4500);
     f.Unload();
 }
+
+TEST(FormTest, AWindowReferenceIsClearedWhenItsWindowUnloads)
+{
+    FormRef<KeyForm> ref;
+    EXPECT_FALSE(ref);
+    KeyForm* first = ref.Get();
+    EXPECT_EQ(ref.Get(), first) << "an open window is reused while the reference holds it";
+    QPointer<KeyForm> gone = first;
+    first->Show();
+    first->cancelUnload = -1;
+    EXPECT_FALSE(first->Unload());
+    EXPECT_EQ(ref.get(), first) << "a cancelled unload keeps the reference";
+    first->cancelUnload = 0;
+    EXPECT_TRUE(first->Unload());
+    EXPECT_FALSE(ref);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(gone.isNull()) << "the unloaded window is released";
+
+    // The next opening builds the window afresh; one destroyed without an unload also clears it.
+    KeyForm* second = ref.Get();
+    EXPECT_NE(second, nullptr);
+    EXPECT_TRUE(second->log.empty());
+    delete second;
+    EXPECT_FALSE(ref);
+}
