@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <cmath>
+#include <limits>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -152,6 +153,29 @@ TEST_F(PositionTest, BoundsOffTheScreenAreRestoredAsTheyAre)
     EXPECT_TRUE(f->FormPos_Read(l, t, w, h, s));
     EXPECT_EQ(s, 7);
     f->Unload();
+    EXPECT_TRUE(reports.calls.empty());
+}
+
+TEST_F(PositionTest, AWidthOfZeroOrLessMeansNoSavedPosition)
+{
+    for (int32_t width : {0, -1, std::numeric_limits<int32_t>::min()}) {
+        SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Left"), 1500);
+        SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Top"), 1200);
+        SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Width"), width);
+        SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Height"), 9000);
+        SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("State"), 2);
+        auto f = Open();
+        int32_t l, t, w, h, s;
+        EXPECT_FALSE(f->FormPos_Read(l, t, w, h, s)) << width;
+        EXPECT_EQ(w, width);
+        // Centred at the design size and not maximised.
+        EXPECT_EQ(f->WindowState(), vb::vbNormal) << width;
+        EXPECT_EQ(f->ScaleWidth(), 17280) << width;
+        EXPECT_EQ(f->ScaleHeight(), 10995) << width;
+        const double left = std::nearbyint((vb::ScreenWidthTwips() - double(f->Width())) / 2);
+        EXPECT_NEAR(f->Left(), left, 4 * vb::TwipsPerPixelX()) << width;
+        f->Unload();
+    }
     EXPECT_TRUE(reports.calls.empty());
 }
 
