@@ -1088,13 +1088,16 @@ void frmMain::Form_Unload(int& Cancel)
         if (WindowState() != vb::vbMinimized)
             FormPos_Save();
     } catch (...) {}
-    // Every other loaded window goes too, last loaded first.
-    const std::vector<vb::Form*> others = vb::Forms();
-    for (auto it = others.rbegin(); it != others.rend(); ++it) {
-        if (*it == this)
+    // Every other loaded window goes too, last loaded first. The list is read afresh at each
+    // turn: a window's own unload may close (and free) others that were loaded before it.
+    for (std::size_t i = vb::Forms().size(); i-- > 0;) {
+        if (i >= vb::Forms().size())
+            continue;
+        vb::Form* other = vb::Forms()[i];
+        if (other == this)
             continue;
         try {
-            (*it)->Unload();
+            other->Unload();
         } catch (...) {}
     }
 }

@@ -213,4 +213,33 @@ TEST_F(PositionTest, ClosingTheMainWindowClosesTheOthersAndEndsTheProgram)
     EXPECT_EQ(Saved("Width"), f->Width());
 }
 
+// A window whose unload also closes and frees another, earlier window.
+class OwnerWindow : public vb::Form {
+public:
+    vb::Form* owned = nullptr;
+
+protected:
+    void Form_Unload(int&) override
+    {
+        delete owned;
+        owned = nullptr;
+    }
+};
+
+TEST_F(PositionTest, AWindowFreedByAnotherWindowsUnloadIsNotTouchedAgain)
+{
+    auto f = Open();
+    auto* a = new OtherWindow;
+    a->Load();
+    OwnerWindow b;
+    b.owned = a;
+    b.Load();
+    ASSERT_EQ(vb::Forms().size(), 3u);
+    f->Unload();
+    EXPECT_FALSE(f->IsLoaded());
+    EXPECT_FALSE(b.IsLoaded());
+    EXPECT_EQ(b.owned, nullptr);
+    EXPECT_TRUE(vb::Forms().empty());
+}
+
 } // namespace
