@@ -81,6 +81,44 @@ void BM_StepChangeWithDisplay(benchmark::State& st)
 }
 BENCHMARK(BM_StepChangeWithDisplay)->Unit(benchmark::kMicrosecond);
 
+// The same step change, painted: the window's repaint of the new texts and dots is included.
+void BM_StepChangePainted(benchmark::State& st)
+{
+    frmMain* f = Window();
+    ToTappingRound(f);
+    for (auto _ : st) {
+        State.StepSeconds = State.StepLength;
+        f->tmrSteps_Timer();
+        if (State.MillisecondCount >= 980)
+            State.MillisecondCount = 0;
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_StepChangePainted)->Unit(benchmark::kMicrosecond);
+
+// One blink of the marker with its repaint: the timer does this every eleventh tick.
+void BM_BlinkPainted(benchmark::State& st)
+{
+    frmMain* f = Window();
+    ToTappingRound(f);
+    State.StepLength = 1000000;
+    for (auto _ : st) {
+        State.BlinkTicks = 0; // this tick turns the marker on or off
+        State.BlinkElapsed = 0;
+        f->tmrSteps_Timer();
+        if (State.MillisecondCount >= 980)
+            State.MillisecondCount = 0;
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_BlinkPainted)->Unit(benchmark::kMicrosecond);
+
+int RunSeconds()
+{
+    return qEnvironmentVariableIsSet("QUORVANE_BENCH_SECONDS") ? qEnvironmentVariableIntValue("QUORVANE_BENCH_SECONDS")
+                                                                : 20;
+}
+
 double CpuSeconds()
 {
     rusage u{};
@@ -102,9 +140,7 @@ long ResidentKiB()
 // The session as the user runs it: the real timer, painting, the event loop.
 void RunningRound()
 {
-    const int seconds = qEnvironmentVariableIsSet("QUORVANE_BENCH_SECONDS")
-                            ? qEnvironmentVariableIntValue("QUORVANE_BENCH_SECONDS")
-                            : 20;
+    const int seconds = RunSeconds();
     auto* f = new frmMain;
     f->Show();
     f->Form_Activate();
@@ -127,6 +163,24 @@ void RunningRound()
     delete f;
 }
 
+// For comparison: the same event loop with nothing but a 10 ms timer that does no work. On a
+// virtual machine its wake-ups alone cost most of a percent of one core.
+void IdleTimerFloor(int seconds)
+{
+    QTimer idle;
+    idle.setTimerType(Qt::PreciseTimer);
+    idle.setInterval(10);
+    QObject::connect(&idle, &QTimer::timeout, [] {});
+    idle.start();
+    const double cpuBefore = CpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTimer::singleShot(seconds * 1000, qApp, [] { QCoreApplication::exit(0); });
+    QApplication::exec();
+    const double cpu = CpuSeconds() - cpuBefore;
+    std::printf("  for comparison, an idle 10 ms timer alone: %.2f%% of one core\n", 100.0 * cpu / (wall.elapsed() / 1000.0));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -138,6 +192,7 @@ int main(int argc, char** argv)
     ErrorReportRecorder reports; // a report would stop the run with a modal window
     benchmark::Initialize(&argc, argv);
     RunningRound(); // first, so that its memory figure is the session's own
+    IdleTimerFloor(RunSeconds());
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     if (!reports.calls.empty())

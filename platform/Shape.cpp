@@ -29,8 +29,19 @@ void Shape::SetBorderColor(const QColor& c)
     update();
 }
 
+void Shape::SetVisible(bool on)
+{
+    if (on == shown)
+        return;
+    shown = on;
+    if (isVisible())
+        repaint();
+}
+
 void Shape::paintEvent(QPaintEvent*)
 {
+    if (!shown)
+        return;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(border, 1.0));

@@ -20,6 +20,11 @@ public:
     QColor BorderColor() const { return border; }
     void SetBorderColor(const QColor& c);
 
+    // Showing and hiding a marker only changes what it paints, at once: the step timer blinks it
+    // many times a second, and a real show or hide would wake the event loop again each time.
+    bool Visible() const { return shown; }
+    void SetVisible(bool on);
+
 protected:
     void paintEvent(QPaintEvent* e) override;
 
@@ -27,6 +32,7 @@ private:
     QColor fill{Qt::black};
     QColor back{Qt::white};
     QColor border{Qt::black};
+    bool shown = true;
 };
 
 } // namespace vb
