@@ -271,8 +271,11 @@ void Form::Move(int left, int top, int width, int height)
 
 bool Form::event(QEvent* e)
 {
+    // Decided before handling: a deferred delete ends this object inside QWidget::event.
+    const QEvent::Type type = e->type();
+    const bool placing = type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show;
     const bool handled = QWidget::event(e);
-    if (wantedOuterPx.isValid() && (e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show))
+    if (placing && wantedOuterPx.isValid())
         fitWantedOuterSize();
     return handled;
 }
