@@ -877,6 +877,27 @@ int32_t RegDeleteValueA(HKEY hKey, const QByteArray& valueName)
     });
 }
 
+// Steps an enumeration query (key id ?1, index ?2) to its row and copies the name in column 0,
+// with its NUL, into a buffer of cch characters; *copied (when given) gets its length.
+int32_t EnumStep(Store& s, Query& q, int64_t keyId, uint32_t index, char* name, uint32_t cch, uint32_t* copied = nullptr)
+{
+    q.Bind(1, keyId).Bind(2, static_cast<int64_t>(index));
+    const int rc = q.Step();
+    if (rc == SQLITE_DONE)
+        return ERROR_NO_MORE_ITEMS;
+    if (rc != SQLITE_ROW)
+        return s.Fail(rc);
+    const QByteArray found = q.Blob(0);
+    const uint32_t length = static_cast<uint32_t>(found.size());
+    if (cch < length + 1)
+        return ERROR_MORE_DATA;
+    std::memcpy(name, found.constData(), length);
+    name[length] = '\0';
+    if (copied)
+        *copied = length;
+    return ERROR_SUCCESS;
+}
+
 int32_t RegEnumValueA(HKEY hKey, uint32_t index, char* name, uint32_t* cchName, uint32_t* reserved, uint32_t* type,
                       void* data, uint32_t* cbData)
 {
@@ -890,19 +911,8 @@ int32_t RegEnumValueA(HKEY hKey, uint32_t index, char* name, uint32_t* cchName, 
     if (s.Ensure() != ERROR_SUCCESS)
         return ERROR_NO_MORE_ITEMS;
     Query q = s.Sql("SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
-    q.Bind(1, key.id).Bind(2, static_cast<int64_t>(index));
-    const int rc = q.Step();
-    if (rc == SQLITE_DONE)
-        return ERROR_NO_MORE_ITEMS;
-    if (rc != SQLITE_ROW)
-        return s.Fail(rc);
-    const QByteArray found = q.Blob(0);
-    const uint32_t length = static_cast<uint32_t>(found.size());
-    if (*cchName < length + 1)
-        return ERROR_MORE_DATA;
-    std::memcpy(name, found.constData(), length);
-    name[length] = '\0';
-    *cchName = length;
+    if (int32_t r = EnumStep(s, q, key.id, index, name, *cchName, cchName))
+        return r;
     if (type)
         *type = static_cast<uint32_t>(q.Int(1));
     return Deliver(q.Blob(2), data, cbData);
@@ -920,19 +930,7 @@ int32_t RegEnumKeyA(HKEY hKey, uint32_t index, char* name, uint32_t cchName)
     if (s.Ensure() != ERROR_SUCCESS)
         return ERROR_NO_MORE_ITEMS;
     Query q = s.Sql("SELECT name FROM keys WHERE parent = ?1 ORDER BY fold, name LIMIT 1 OFFSET ?2");
-    q.Bind(1, key.id).Bind(2, static_cast<int64_t>(index));
-    const int rc = q.Step();
-    if (rc == SQLITE_DONE)
-        return ERROR_NO_MORE_ITEMS;
-    if (rc != SQLITE_ROW)
-        return s.Fail(rc);
-    const QByteArray found = q.Blob(0);
-    const uint32_t length = static_cast<uint32_t>(found.size());
-    if (cchName < length + 1)
-        return ERROR_MORE_DATA;
-    std::memcpy(name, found.constData(), length);
-    name[length] = '\0';
-    return ERROR_SUCCESS;
+    return EnumStep(s, q, key.id, index, name, cchName);
 }
 
 int32_t RegQueryInfoKeyA(HKEY hKey, char* className, uint32_t* cchClass, uint32_t* reserved, uint32_t* subKeys,
