@@ -1,5 +1,7 @@
 #include "platform/Shell.h"
 
+#include "platform/Registry.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -282,10 +284,29 @@ int32_t ShellExecuteA(QWidget* owner, const QString& verb, const QString& file, 
     return r;
 }
 
+namespace {
+QString expandEnvironment(const QString& text)
+{
+    const QByteArray src = text.toUtf8();
+    QByteArray out(ExpandEnvironmentStringsA(src, nullptr, 0), '\0');
+    const uint32_t written = ExpandEnvironmentStringsA(src, out.data(), uint32_t(out.size()));
+    if (written == 0 || written > uint32_t(out.size()))
+        return text;
+    return QString::fromUtf8(out.constData(), written - 1);
+}
+} // namespace
+
 bool ShellExecuteExA(ShellExecuteInfo& info)
 {
+    const bool subst = info.mask & SEE_MASK_DOENVSUBST;
+    const QString file = subst ? expandEnvironment(info.file) : info.file;
+    const QString directory = subst ? expandEnvironment(info.directory) : info.directory;
     int32_t pid = 0;
-    info.hInstApp = launch(info.verb, info.file, info.parameters, info.directory, pid);
+    info.hInstApp = launch(info.verb, file, info.parameters, directory, pid);
+    if (!(info.mask & SEE_MASK_NOCLOSEPROCESS) && pid > 0) {
+        CloseHandle(pid);
+        pid = 0;
+    }
     info.hProcess = pid;
     return info.hInstApp > 32;
 }

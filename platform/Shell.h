@@ -36,6 +36,11 @@ enum ShowWindowCode : int32_t {
 // Exit code of a process that is still running.
 constexpr int32_t STILL_ACTIVE = 259;
 
+// Flags of the extended launch: keep the started process; expand %NAME% environment variables
+// in the file and the start-in folder.
+constexpr uint32_t SEE_MASK_NOCLOSEPROCESS = 0x40;
+constexpr uint32_t SEE_MASK_DOENVSUBST = 0x200;
+
 // ShellExecute: `verb` empty (the default), "open", "explore" or "print". Returns the instance
 // value (> 32) or an error result (0 to 32).
 int32_t ShellExecuteA(QWidget* owner, const QString& verb, const QString& file, const QString& parameters,
@@ -44,6 +49,7 @@ int32_t ShellExecuteA(QWidget* owner, const QString& verb, const QString& file, 
 // The extended launch: as ShellExecuteA, and it keeps the started process. hProcess is a handle
 // to pass to GetExitCodeProcess and to release with CloseHandle; 0 when nothing was started.
 struct ShellExecuteInfo {
+    uint32_t mask = SEE_MASK_NOCLOSEPROCESS;
     QWidget* hwnd = nullptr;
     QString verb;
     QString file;

@@ -60,6 +60,7 @@ int32_t CShellExecute::extendedLaunch(const char* member, QWidget* owner, const 
     try {
         clearKept();
         vb::ShellExecuteInfo info;
+        info.mask = vb::SEE_MASK_NOCLOSEPROCESS | vb::SEE_MASK_DOENVSUBST;
         info.hwnd = owner;
         info.verb = QStringLiteral("Open");
         info.file = file;

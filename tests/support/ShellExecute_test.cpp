@@ -200,6 +200,14 @@ TEST_F(ShellTest, ProgramsGetTheirParametersSplitAndStartIn)
     forget(QStringLiteral("args.log"));
     EXPECT_EQ(shell.LaunchProgram(nullptr, QStringLiteral("echoargs"), QStringLiteral("x")), -1);
     EXPECT_EQ(recorded(QStringLiteral("args.log"), 2).value(0), QStringLiteral("x"));
+    // The program and its start-in folder may name environment variables; the parameters may not.
+    forget(QStringLiteral("args.log"));
+    qputenv("QV_TEST_BIN", bin.path().toUtf8());
+    EXPECT_EQ(shell.LaunchProgram(nullptr, QStringLiteral("%QV_TEST_BIN%/echoargs"), QStringLiteral("%QV_TEST_BIN%"),
+                                  QStringLiteral("%QV_TEST_BIN%")),
+              -1);
+    EXPECT_EQ(recorded(QStringLiteral("args.log"), 2), (QStringList{QStringLiteral("%QV_TEST_BIN%"), bin.path()}));
+    qunsetenv("QV_TEST_BIN");
 }
 
 TEST_F(ShellTest, StillExecutingFollowsTheStartedProcess)
