@@ -34,8 +34,7 @@ void Shape::SetVisible(bool on)
     if (on == shown)
         return;
     shown = on;
-    if (isVisible())
-        repaint();
+    update();
 }
 
 void Shape::paintEvent(QPaintEvent*)

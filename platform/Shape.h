@@ -20,8 +20,8 @@ public:
     QColor BorderColor() const { return border; }
     void SetBorderColor(const QColor& c);
 
-    // Showing and hiding a marker only changes what it paints, at once: the step timer blinks it
-    // many times a second, and a real show or hide would wake the event loop again each time.
+    // Showing and hiding a marker only changes what it paints: the step timer blinks it many times
+    // a second, and a real show or hide would post several events and wake the event loop each time.
     bool Visible() const { return shown; }
     void SetVisible(bool on);
 
