@@ -580,8 +580,7 @@ void frmMain::DisplayStep(StepEnum penmStep)
 {
     try {
         State.CurrentPointIndex = GetStepPointIndex(penmStep);
-        for (auto& [i, dot] : shpStep)
-            dot->SetVisible(false);
+        HideStepDots();
 
         if (penmStep == stepKarateChopLeft)
             PaintDotsGreenOrRed(vbTrue);
