@@ -72,20 +72,11 @@ void MoveControl(C* c, double left, double top)
     c->Move(Whole(left), Whole(top));
 }
 
-// Steps on which the timer runs: every step but the ones that wait for the user.
-bool IsTimedStep(int32_t step)
+// Steps on which the timer runs: every step but the ones that wait for the user, which the step
+// table gives no length.
+bool IsTimedStep(StepEnum step)
 {
-    switch (step) {
-    case stepIntro:
-    case stepSelectIssue:
-    case stepAssignSUD:
-    case stepStimulateThymus:
-    case stepReassessSUD:
-    case stepFinish:
-        return false;
-    default:
-        return true;
-    }
+    return GetStepLength(step) != 0;
 }
 
 // Paragraphs joined by a blank line.
