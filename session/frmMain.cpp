@@ -195,14 +195,9 @@ void frmMain::CreateControls()
     // Issue options, alphabetical by caption top to bottom; 10 and 6 (never offered) last.
     fraMode = new vb::Frame(picRightFrame, 750, 398, 7140, 8535);
     const int modeOrder[] = {1, 2, 3, 11, 4, 5, 12, 7, 8, 9, 10, 6};
-    const char* modeCaptions[] = {"",           "Addiction or obsession", "Anxiety, fear, panic, phobia",
-                                  "Depression", "Headaches",              "Negative memory",
-                                  "PTSD",       "Public Speaking",        "Rage or anger",
-                                  "Self-esteem issues", "Trauma",         "Guilt",
-                                  "PTSD, Trauma"};
     for (int pos = 0; pos < 12; ++pos) {
         const int i = modeOrder[pos];
-        auto* r = new vb::RadioButton(fraMode, 600, 510 + 540 * pos, 6300, 420, QString::fromUtf8(modeCaptions[i]));
+        auto* r = new vb::RadioButton(fraMode, 600, 510 + 540 * pos, 6300, 420, GetIssueName(IssueOptIndexToEnum(i)));
         r->setFont(vb::UiFont(11));
         radMode.Add(i, r);
     }
