@@ -302,14 +302,19 @@ void frmMain::ApplyPlacement()
     if (WindowState() != vb::vbNormal)
         return;
     if (placement.centred) {
-        const float l = (float(vb::ScreenWidthTwips()) - float(Width())) / 2.0f;
-        const float t = (float(vb::ScreenHeightTwips()) - float(Height())) / 2.0f;
-        Move(Whole(l), Whole(t));
+        CentreOnScreen();
     } else {
         Move(placement.left, placement.top, placement.width, placement.height);
         if (placement.maximise)
             MaximiseOnceFramed(0);
     }
+}
+
+void frmMain::CentreOnScreen()
+{
+    const float l = (float(vb::ScreenWidthTwips()) - float(Width())) / 2.0f;
+    const float t = (float(vb::ScreenHeightTwips()) - float(Height())) / 2.0f;
+    Move(Whole(l), Whole(t));
 }
 
 void frmMain::MaximiseOnceFramed(int tries)
@@ -1140,9 +1145,7 @@ void frmMain::SetFormPosition()
             if (maximise && isVisible())
                 SetWindowState(vb::vbMaximized);
         } else {
-            const float l = (float(vb::ScreenWidthTwips()) - float(Width())) / 2.0f;
-            const float t = (float(vb::ScreenHeightTwips()) - float(Height())) / 2.0f;
-            Move(Whole(l), Whole(t));
+            CentreOnScreen();
             placement = {!isVisible(), true, false, 0, 0, 0, 0};
         }
     } catch (...) {

@@ -147,6 +147,8 @@ private:
         int left = 0, top = 0, width = 0, height = 0;
     } placement;
     void ApplyPlacement();
+    // Keeps the size; the place is the screen's centre, to the nearest twip.
+    void CentreOnScreen();
 
     void CreateControls();
     // The tool bar and status bar stay at the client area's top and bottom edges at its full width.
