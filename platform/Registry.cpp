@@ -241,7 +241,6 @@ public:
         const int n = sqlite3_column_bytes(stmt, col);
         return p ? QByteArray(static_cast<const char*>(p), n) : QByteArray("");
     }
-    bool IsNull(int col) const { return sqlite3_column_type(stmt, col) == SQLITE_NULL; }
 
 private:
     sqlite3_stmt* stmt = nullptr;
@@ -259,14 +258,13 @@ public:
 
     std::mutex mutex;
 
-    // ERROR_SUCCESS when the store can be used; readOnly tells whether it takes writes.
+    // ERROR_SUCCESS when the store can be used (a read-only store refuses its writes in Write).
     int32_t Ensure()
     {
         if (db)
             return ERROR_SUCCESS;
         return Open();
     }
-    bool ReadOnly() const { return readOnly; }
 
     void Close()
     {
@@ -574,6 +572,15 @@ int32_t FindPath(Store& s, int64_t from, const QList<QByteArray>& parts, int64_t
     return ERROR_SUCCESS;
 }
 
+// Stamps a key with the time its values last changed; inside a write.
+int32_t MarkWritten(Store& s, int64_t id)
+{
+    Query w = s.Sql("UPDATE keys SET written = ?1 WHERE id = ?2");
+    w.Bind(1, NowFileTime()).Bind(2, id);
+    const int rc = w.Step();
+    return rc == SQLITE_DONE ? ERROR_SUCCESS : s.Fail(rc);
+}
+
 bool KeyExists(Store& s, int64_t id, int32_t* error)
 {
     Query q = s.Sql("SELECT 1 FROM keys WHERE id = ?1");
@@ -794,10 +801,7 @@ int32_t RegSetValueExA(HKEY hKey, const QByteArray& valueName, uint32_t, uint32_
             if (rc != SQLITE_DONE)
                 return s.Fail(rc);
         }
-        Query w = s.Sql("UPDATE keys SET written = ?1 WHERE id = ?2");
-        w.Bind(1, NowFileTime()).Bind(2, key.id);
-        const int rc = w.Step();
-        return rc == SQLITE_DONE ? ERROR_SUCCESS : s.Fail(rc);
+        return MarkWritten(s, key.id);
     });
 }
 
@@ -870,10 +874,7 @@ int32_t RegDeleteValueA(HKEY hKey, const QByteArray& valueName)
             if (rc != SQLITE_DONE)
                 return s.Fail(rc);
         }
-        Query w = s.Sql("UPDATE keys SET written = ?1 WHERE id = ?2");
-        w.Bind(1, NowFileTime()).Bind(2, key.id);
-        rc = w.Step();
-        return rc == SQLITE_DONE ? ERROR_SUCCESS : s.Fail(rc);
+        return MarkWritten(s, key.id);
     });
 }
 
