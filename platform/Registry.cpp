@@ -295,6 +295,8 @@ public:
     }
 
     int Exec(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+    // Rows the last statement changed.
+    int Changes() const { return sqlite3_changes(db); }
 
     // Runs body inside one write transaction; commits only when it answers ERROR_SUCCESS.
     template <class Body>
@@ -857,22 +859,15 @@ int32_t RegDeleteValueA(HKEY hKey, const QByteArray& valueName)
     if (int32_t r = s.Ensure())
         return r;
     return s.Write([&]() -> int32_t {
-        int rc;
-        {
-            Query find = s.Sql("SELECT id FROM vals WHERE key = ?1 AND fold = ?2");
-            find.Bind(1, key.id).Bind(2, Fold(name));
-            rc = find.Step();
-            if (rc == SQLITE_DONE)
-                return ERROR_FILE_NOT_FOUND;
-            if (rc != SQLITE_ROW)
-                return s.Fail(rc);
-        }
         {
             Query del = s.Sql("DELETE FROM vals WHERE key = ?1 AND fold = ?2");
             del.Bind(1, key.id).Bind(2, Fold(name));
-            rc = del.Step();
+            const int rc = del.Step();
             if (rc != SQLITE_DONE)
                 return s.Fail(rc);
+            // Nothing deleted: no such value, and the key keeps its write time.
+            if (s.Changes() == 0)
+                return ERROR_FILE_NOT_FOUND;
         }
         return MarkWritten(s, key.id);
     });
