@@ -41,6 +41,13 @@ void ToTappingRound(frmMain* f)
     f->cmdNavig_Click(1);
 }
 
+// Keeps the tick count short of a whole second: the once-a-second time display is a cost of its own.
+void StayInsideTheSecond()
+{
+    if (State.MillisecondCount >= 980)
+        State.MillisecondCount = 0;
+}
+
 void BM_TickWithoutStepChange(benchmark::State& st)
 {
     frmMain* f = Window();
@@ -48,9 +55,7 @@ void BM_TickWithoutStepChange(benchmark::State& st)
     State.StepLength = 1000000; // the point never runs out here
     for (auto _ : st) {
         f->tmrSteps_Timer();
-        // Stay inside the second: the once-a-second time display is a cost of its own.
-        if (State.MillisecondCount >= 980)
-            State.MillisecondCount = 0;
+        StayInsideTheSecond();
     }
     QCoreApplication::processEvents();
 }
@@ -74,8 +79,7 @@ void BM_StepChangeWithDisplay(benchmark::State& st)
     for (auto _ : st) {
         State.StepSeconds = State.StepLength; // the point is over: this tick moves on and shows the next
         f->tmrSteps_Timer();
-        if (State.MillisecondCount >= 980)
-            State.MillisecondCount = 0;
+        StayInsideTheSecond();
     }
     QCoreApplication::processEvents();
 }
@@ -89,8 +93,7 @@ void BM_StepChangePainted(benchmark::State& st)
     for (auto _ : st) {
         State.StepSeconds = State.StepLength;
         f->tmrSteps_Timer();
-        if (State.MillisecondCount >= 980)
-            State.MillisecondCount = 0;
+        StayInsideTheSecond();
         QCoreApplication::processEvents();
     }
 }
@@ -106,8 +109,7 @@ void BM_BlinkPainted(benchmark::State& st)
         State.BlinkTicks = 0; // this tick turns the marker on or off
         State.BlinkElapsed = 0;
         f->tmrSteps_Timer();
-        if (State.MillisecondCount >= 980)
-            State.MillisecondCount = 0;
+        StayInsideTheSecond();
         QCoreApplication::processEvents();
     }
 }
