@@ -72,32 +72,23 @@ void BM_TickAveragedOverASecond(benchmark::State& st)
 }
 BENCHMARK(BM_TickAveragedOverASecond);
 
+// One step change with its display; with the argument 1 the window's repaint of the new texts
+// and dots is included.
 void BM_StepChangeWithDisplay(benchmark::State& st)
 {
     frmMain* f = Window();
     ToTappingRound(f);
+    const bool painted = st.range(0) != 0;
     for (auto _ : st) {
         State.StepSeconds = State.StepLength; // the point is over: this tick moves on and shows the next
         f->tmrSteps_Timer();
         StayInsideTheSecond();
+        if (painted)
+            QCoreApplication::processEvents();
     }
     QCoreApplication::processEvents();
 }
-BENCHMARK(BM_StepChangeWithDisplay)->Unit(benchmark::kMicrosecond);
-
-// The same step change, painted: the window's repaint of the new texts and dots is included.
-void BM_StepChangePainted(benchmark::State& st)
-{
-    frmMain* f = Window();
-    ToTappingRound(f);
-    for (auto _ : st) {
-        State.StepSeconds = State.StepLength;
-        f->tmrSteps_Timer();
-        StayInsideTheSecond();
-        QCoreApplication::processEvents();
-    }
-}
-BENCHMARK(BM_StepChangePainted)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StepChangeWithDisplay)->ArgName("painted")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // One blink of the marker with its repaint: the timer does this every eleventh tick.
 void BM_BlinkPainted(benchmark::State& st)

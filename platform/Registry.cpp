@@ -592,18 +592,26 @@ bool KeyExists(Store& s, int64_t id, int32_t* error)
     return rc == SQLITE_ROW;
 }
 
-int32_t OpenImpl(HKEY hKey, const QByteArray& subKey, uint32_t rights, bool sameHandleWhenEmpty, HKEY* phkResult)
+// What opening and creating a key begin with: the result cleared, the base key resolved and the
+// path split into its levels. The caller holds the store's lock.
+int32_t StartOpening(Store& s, HKEY hKey, const QByteArray& subKey, HKEY* phkResult, OpenKey* base,
+                     QList<QByteArray>* parts)
 {
     if (!phkResult)
         return ERROR_INVALID_PARAMETER;
     *phkResult = 0;
+    if (int32_t r = s.Resolve(hKey, base))
+        return r;
+    return SplitPath(subKey, parts);
+}
+
+int32_t OpenImpl(HKEY hKey, const QByteArray& subKey, uint32_t rights, bool sameHandleWhenEmpty, HKEY* phkResult)
+{
     Store& s = TheStore();
     std::lock_guard lock(s.mutex);
     OpenKey base;
-    if (int32_t r = s.Resolve(hKey, &base))
-        return r;
     QList<QByteArray> parts;
-    if (int32_t r = SplitPath(subKey, &parts))
+    if (int32_t r = StartOpening(s, hKey, subKey, phkResult, &base, &parts))
         return r;
     if (parts.isEmpty() && sameHandleWhenEmpty) {
         *phkResult = hKey;
@@ -626,16 +634,11 @@ int32_t OpenImpl(HKEY hKey, const QByteArray& subKey, uint32_t rights, bool same
 int32_t CreateImpl(HKEY hKey, const QByteArray& subKey, const QByteArray& className, uint32_t rights,
                    bool sameHandleWhenEmpty, HKEY* phkResult, uint32_t* disposition)
 {
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
-    *phkResult = 0;
     Store& s = TheStore();
     std::lock_guard lock(s.mutex);
     OpenKey base;
-    if (int32_t r = s.Resolve(hKey, &base))
-        return r;
     QList<QByteArray> parts;
-    if (int32_t r = SplitPath(subKey, &parts))
+    if (int32_t r = StartOpening(s, hKey, subKey, phkResult, &base, &parts))
         return r;
     if (parts.isEmpty() && sameHandleWhenEmpty) {
         if (disposition)
