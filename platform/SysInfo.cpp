@@ -341,7 +341,9 @@ BOOL GetCurrentHwProfileA(HW_PROFILE_INFOA* info)
         return fail(ERROR_INVALID_PARAMETER);
     info->dwDockInfo = 0;
     const QByteArray id = firstLine("/etc/machine-id");
-    const QUuid uuid = QUuid::fromString(id.size() == 32 ? QLatin1String(id) : QLatin1String());
+    const QByteArray bytes = QByteArray::fromHex(id);
+    // 32 hexadecimal digits, or nothing usable.
+    const QUuid uuid = id.size() == 32 && bytes.toHex() == id.toLower() ? QUuid::fromRfc4122(bytes) : QUuid();
     copyField(info->szHwProfileGuid, uuid.toString(QUuid::WithBraces).toUpper().toLatin1());
     const QByteArray model = firstLine("/sys/class/dmi/id/product_name");
     copyField(info->szHwProfileName, model.isEmpty() ? QByteArray("Default") : model);

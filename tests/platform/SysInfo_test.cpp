@@ -459,6 +459,13 @@ TEST(SysInfoProfile, OneProfileNamedAndIdentified)
     EXPECT_EQ(id.size(), 38);
     EXPECT_TRUE(id.startsWith('{') && id.endsWith('}'));
     EXPECT_EQ(id, id.toUpper());
+    // The machine's own id, where it has one.
+    QFile machineId(QStringLiteral("/etc/machine-id"));
+    if (machineId.open(QIODevice::ReadOnly)) {
+        const QByteArray expected = machineId.readLine().trimmed().toUpper();
+        if (expected.size() == 32)
+            EXPECT_EQ(QByteArray(id).replace("-", "").mid(1, 32), expected);
+    }
 }
 
 } // namespace
