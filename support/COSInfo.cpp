@@ -44,11 +44,25 @@ int16_t toInteger(int64_t value)
     return int16_t(value);
 }
 
-bool getFlag(uint32_t action)
+int32_t getNumber(uint32_t action)
 {
     int32_t value = 0;
     vb::SystemParametersInfoA(action, 0, &value, 0);
-    return value != 0;
+    return value;
+}
+
+bool getFlag(uint32_t action) { return getNumber(action) != 0; }
+
+// Sets broadcast the change; the system layer keeps it in the store either way.
+void setNumber(uint32_t action, int32_t value)
+{
+    vb::SystemParametersInfoA(action, uint32_t(value), nullptr, vb::SPIF_SENDCHANGE);
+}
+
+// A fixed folder through a 260-byte buffer.
+QString folderText(uint32_t (*call)(char*, uint32_t))
+{
+    return bufferText(260, '\0', [&](char* b) { call(b, 260); });
 }
 
 // A stored default name as text: nothing gives "", a number its digits, binary data its bytes up to
@@ -66,242 +80,202 @@ QString nameText(const QVariant& value)
     }
 }
 
+// A member's answer: what the body gives, or T's empty value when an error was trapped and shown.
+template <class T, class Body>
+T answer(const char* member, Body&& body)
+{
+    T result{};
+    TrapErrorsLocally(QString::fromLatin1(member), [&] { result = body(); });
+    return result;
+}
+
+// A member that only acts.
+template <class Body>
+void act(const char* member, Body&& body)
+{
+    TrapErrorsLocally(QString::fromLatin1(member), body);
+}
+
 } // namespace
 
 bool COSInfo::Beep() const
 {
-    bool result = false;
-    TrapErrorsLocally(QStringLiteral("Beep"), [&] { result = getFlag(vb::SPI_GETBEEP); });
-    return result;
+    return answer<bool>("Beep", [] { return getFlag(vb::SPI_GETBEEP); });
 }
 
 void COSInfo::Beep(bool fValue)
 {
-    TrapErrorsLocally(QStringLiteral("Beep"), [&] {
-        vb::SystemParametersInfoA(vb::SPI_SETBEEP, fValue ? uint32_t(-1) : 0u, nullptr, vb::SPIF_SENDCHANGE);
-    });
+    act("Beep", [&] { setNumber(vb::SPI_SETBEEP, fValue ? -1 : 0); });
 }
 
 QString COSInfo::ComputerName() const
 {
-    QString result;
-    TrapErrorsLocally(QStringLiteral("ComputerName"), [&] {
+    return answer<QString>("ComputerName", [] {
         uint32_t size = 100;
-        result = TrimNulls(bufferText(100, '\0', [&](char* b) { vb::GetComputerNameA(b, &size); }));
+        return TrimNulls(bufferText(100, '\0', [&](char* b) { vb::GetComputerNameA(b, &size); }));
     });
-    return result;
 }
 
 void COSInfo::ComputerName(const QString& strValue)
 {
-    TrapErrorsLocally(QStringLiteral("ComputerName"), [&] { vb::SetComputerNameA(strValue.toUtf8()); });
+    act("ComputerName", [&] { vb::SetComputerNameA(strValue.toUtf8()); });
 }
 
 QString COSInfo::CurrentHardwareProfile() const
 {
-    QString result;
-    TrapErrorsLocally(QStringLiteral("CurrentHardwareProfile"), [&] {
+    return answer<QString>("CurrentHardwareProfile", [] {
         vb::HW_PROFILE_INFOA info;
         vb::GetCurrentHwProfileA(&info);
-        result = TrimNulls(QString::fromUtf8(QByteArrayView(info.szHwProfileName, sizeof info.szHwProfileName)));
+        return TrimNulls(QString::fromUtf8(QByteArrayView(info.szHwProfileName, sizeof info.szHwProfileName)));
     });
-    return result;
 }
 
 QString COSInfo::DefaultCompanyName() const
 {
-    QString result;
-    TrapErrorsLocally(QStringLiteral("DefaultCompanyName"), [&] {
-        result = nameText(RegistryGetKeyValue(HKEY_CURRENT_USER, SetupKey, QStringLiteral("DefCompany")));
+    return answer<QString>("DefaultCompanyName", [] {
+        return nameText(RegistryGetKeyValue(HKEY_CURRENT_USER, SetupKey, QStringLiteral("DefCompany")));
     });
-    return result;
 }
 
 QString COSInfo::DefaultUserName() const
 {
-    QString result;
-    TrapErrorsLocally(QStringLiteral("DefaultUserName"), [&] {
-        result = nameText(RegistryGetKeyValue(HKEY_CURRENT_USER, SetupKey, QStringLiteral("DefName")));
+    return answer<QString>("DefaultUserName", [] {
+        return nameText(RegistryGetKeyValue(HKEY_CURRENT_USER, SetupKey, QStringLiteral("DefName")));
     });
-    return result;
 }
 
 int32_t COSInfo::DisplayColors() const
 {
-    int32_t result = 0;
-    TrapErrorsLocally(QStringLiteral("DisplayColors"), [&] {
+    return answer<int32_t>("DisplayColors", [] {
         const vb::HDC dc = vb::GetDC(nullptr);
         const int64_t bits = int64_t(vb::GetDeviceCaps(dc, vb::BITSPIXEL)) * vb::GetDeviceCaps(dc, vb::PLANES);
         vb::ReleaseDC(nullptr, dc);
-        result = bits == 32 ? -1 : toLong(std::pow(2.0, double(bits)));
+        return bits == 32 ? -1 : toLong(std::pow(2.0, double(bits)));
     });
-    return result;
 }
 
 QString COSInfo::GUID() const
 {
-    QString result;
-    TrapErrorsLocally(QStringLiteral("GUID"), [&] {
+    return answer<QString>("GUID", [] {
         vb::GUID g;
         vb::CoCreateGuid(&g);
         const uint8_t* d = g.Data4;
-        result = QString::asprintf("{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", unsigned(g.Data1),
-                                   unsigned(g.Data2), unsigned(g.Data3), d[0], d[1], d[2], d[3], d[4], d[5], d[6],
-                                   d[7]);
+        return QString::asprintf("{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", unsigned(g.Data1),
+                                 unsigned(g.Data2), unsigned(g.Data3), d[0], d[1], d[2], d[3], d[4], d[5], d[6], d[7]);
     });
-    return result;
 }
 
 QString COSInfo::Language() const
 {
-    QString result;
-    TrapErrorsLocally(QStringLiteral("Language"), [&] {
+    return answer<QString>("Language", [] {
         const vb::LCID locale = vb::GetUserDefaultLCID();
-        result = TrimNulls(
+        return TrimNulls(
             bufferText(100, ' ', [&](char* b) { vb::GetLocaleInfoA(locale, vb::LOCALE_SENGLANGUAGE, b, 100); }));
     });
-    return result;
 }
 
 bool COSInfo::LargeFonts() const
 {
-    bool result = false;
-    TrapErrorsLocally(QStringLiteral("LargeFonts"), [&] {
+    return answer<bool>("LargeFonts", [] {
         const vb::HDC dc = vb::GetDC(nullptr);
-        result = vb::GetDeviceCaps(dc, vb::LOGPIXELSX) == 120;
+        const bool large = vb::GetDeviceCaps(dc, vb::LOGPIXELSX) == 120;
         vb::ReleaseDC(nullptr, dc);
+        return large;
     });
-    return result;
 }
 
 QString COSInfo::OSAdditional() const
 {
-    QString result;
-    TrapErrorsLocally(QStringLiteral("OSAdditional"), [&] {
+    return answer<QString>("OSAdditional", [] {
         const vb::OSVERSIONINFOA info = versionRecord();
-        result = TrimNulls(QString::fromUtf8(QByteArrayView(info.szCSDVersion, sizeof info.szCSDVersion)));
+        return TrimNulls(QString::fromUtf8(QByteArrayView(info.szCSDVersion, sizeof info.szCSDVersion)));
     });
-    return result;
 }
 
 int32_t COSInfo::OSBuild() const
 {
-    int32_t result = 0;
-    TrapErrorsLocally(QStringLiteral("OSBuild"), [&] { result = int32_t(versionRecord().dwBuildNumber & 32767); });
-    return result;
+    return answer<int32_t>("OSBuild", [] { return int32_t(versionRecord().dwBuildNumber & 32767); });
 }
 
 int32_t COSInfo::OSMajorVersion() const
 {
-    int32_t result = 0;
-    TrapErrorsLocally(QStringLiteral("OSMajorVersion"), [&] { result = int32_t(versionRecord().dwMajorVersion); });
-    return result;
+    return answer<int32_t>("OSMajorVersion", [] { return int32_t(versionRecord().dwMajorVersion); });
 }
 
 int32_t COSInfo::OSMinorVersion() const
 {
-    int32_t result = 0;
-    TrapErrorsLocally(QStringLiteral("OSMinorVersion"), [&] { result = int32_t(versionRecord().dwMinorVersion); });
-    return result;
+    return answer<int32_t>("OSMinorVersion", [] { return int32_t(versionRecord().dwMinorVersion); });
 }
 
 bool COSInfo::ScreenSaverActive() const
 {
-    bool result = false;
-    TrapErrorsLocally(QStringLiteral("ScreenSaverActive"), [&] { result = getFlag(vb::SPI_GETSCREENSAVEACTIVE); });
-    return result;
+    return answer<bool>("ScreenSaverActive", [] { return getFlag(vb::SPI_GETSCREENSAVEACTIVE); });
 }
 
 void COSInfo::ScreenSaverActive(bool fValue)
 {
-    TrapErrorsLocally(QStringLiteral("ScreenSaverActive"), [&] {
-        vb::SystemParametersInfoA(vb::SPI_SETSCREENSAVEACTIVE, fValue ? uint32_t(-1) : 0u, nullptr,
-                                  vb::SPIF_SENDCHANGE);
-    });
+    act("ScreenSaverActive", [&] { setNumber(vb::SPI_SETSCREENSAVEACTIVE, fValue ? -1 : 0); });
 }
 
 int32_t COSInfo::ScreenSaverTimeout() const
 {
-    int32_t result = 0;
-    TrapErrorsLocally(QStringLiteral("ScreenSaverTimeout"),
-                      [&] { vb::SystemParametersInfoA(vb::SPI_GETSCREENSAVETIMEOUT, 0, &result, 0); });
-    return result;
+    return answer<int32_t>("ScreenSaverTimeout", [] { return getNumber(vb::SPI_GETSCREENSAVETIMEOUT); });
 }
 
 void COSInfo::ScreenSaverTimeout(int32_t lngValue)
 {
-    TrapErrorsLocally(QStringLiteral("ScreenSaverTimeout"), [&] {
-        vb::SystemParametersInfoA(vb::SPI_SETSCREENSAVETIMEOUT, uint32_t(lngValue), nullptr, vb::SPIF_SENDCHANGE);
-    });
+    act("ScreenSaverTimeout", [&] { setNumber(vb::SPI_SETSCREENSAVETIMEOUT, lngValue); });
 }
 
 QString COSInfo::SystemDirectory() const
 {
-    QString result;
-    TrapErrorsLocally(QStringLiteral("SystemDirectory"), [&] {
-        result = TrimNulls(bufferText(260, '\0', [](char* b) { vb::GetSystemDirectoryA(b, 260); }));
-    });
-    return result;
+    return answer<QString>("SystemDirectory", [] { return TrimNulls(folderText(vb::GetSystemDirectoryA)); });
 }
 
 QString COSInfo::TempFile(const QString& strPrefix) const
 {
-    QString result;
-    TrapErrorsLocally(QStringLiteral("TempFile"), [&] {
+    return answer<QString>("TempFile", [&] {
         const QString folder = TempPath();
-        // A failed call leaves only blanks, which name no file.
         uint32_t unique = 0;
         const QString name = bufferText(255, ' ', [&](char* b) {
             unique = vb::GetTempFileNameA(folder.toUtf8(), strPrefix.toUtf8(), 1, b, 255);
         });
-        if (unique != 0)
-            result = TrimNulls(name);
+        // A failed call leaves only blanks, which name no file.
+        return unique != 0 ? TrimNulls(name) : QString();
     });
-    return result;
 }
 
 QString COSInfo::TempPath() const
 {
-    QString result;
-    TrapErrorsLocally(QStringLiteral("TempPath"), [&] {
-        // A failed or too long answer leaves only blanks, which name no folder.
+    return answer<QString>("TempPath", [] {
         uint32_t length = 0;
         const QString path = bufferText(255, ' ', [&](char* b) { length = vb::GetTempPathA(255, b); });
-        if (length != 0 && length < 255)
-            result = TrimNulls(path);
+        // A failed or too long answer leaves only blanks, which name no folder.
+        return length != 0 && length < 255 ? TrimNulls(path) : QString();
     });
-    return result;
 }
 
 QString COSInfo::UserName() const
 {
-    QString result;
-    TrapErrorsLocally(QStringLiteral("UserName"), [&] {
+    return answer<QString>("UserName", [] {
         uint32_t size = 100;
-        result = TrimNulls(bufferText(100, '\0', [&](char* b) { vb::GetUserNameA(b, &size); }));
+        return TrimNulls(bufferText(100, '\0', [&](char* b) { vb::GetUserNameA(b, &size); }));
     });
-    return result;
 }
 
 QString COSInfo::WindowsDirectory() const
 {
-    QString result;
-    TrapErrorsLocally(QStringLiteral("WindowsDirectory"), [&] {
-        result = TrimNulls(bufferText(260, '\0', [](char* b) { vb::GetWindowsDirectoryA(b, 260); }));
-    });
-    return result;
+    return answer<QString>("WindowsDirectory", [] { return TrimNulls(folderText(vb::GetWindowsDirectoryA)); });
 }
 
 int32_t COSInfo::WindowsType() const
 {
-    int32_t result = 0;
-    TrapErrorsLocally(QStringLiteral("WindowsType"), [&] { result = int32_t(versionRecord().dwPlatformId); });
-    return result;
+    return answer<int32_t>("WindowsType", [] { return int32_t(versionRecord().dwPlatformId); });
 }
 
 void COSInfo::GetWorkArea(int16_t& intLeft, int16_t& intTop, int16_t& intWidth, int16_t& intHeight) const
 {
-    TrapErrorsLocally(QStringLiteral("GetWorkArea"), [&] {
+    act("GetWorkArea", [&] {
         vb::RECT r;
         vb::SystemParametersInfoA(vb::SPI_GETWORKAREA, 0, &r, 0);
         intLeft = toInteger(r.left);
@@ -354,10 +328,8 @@ QVariant COSInfo::RegistryGetKeyValue(HKEY hKey, const QString& strKeyName, cons
 
 QString COSInfo::TrimNulls(const QString& strText)
 {
-    QString result;
-    TrapErrorsLocally(QStringLiteral("TrimNulls"), [&] {
+    return answer<QString>("TrimNulls", [&] {
         const qsizetype nul = strText.indexOf(QChar(u'\0'));
-        result = nul < 0 ? strText : strText.left(nul);
+        return nul < 0 ? strText : strText.left(nul);
     });
-    return result;
 }

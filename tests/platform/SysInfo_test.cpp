@@ -1,6 +1,6 @@
 #include "platform/SysInfo.h"
 
-#include "TestSupport.h"
+#include "SysInfoTestSupport.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -17,12 +17,7 @@
 
 namespace {
 
-// Installs answers for one test and puts the previous ones back.
-struct Answers {
-    vb::SysInfoAnswers previous;
-    explicit Answers(vb::SysInfoAnswers a) : previous(vb::SetSysInfoAnswers(std::move(a))) {}
-    ~Answers() { vb::SetSysInfoAnswers(std::move(previous)); }
-};
+using Answers = testing_support::ScopedSysInfoAnswers;
 
 vb::OSVERSIONINFOA versionOf(const QByteArray& release)
 {
@@ -137,27 +132,8 @@ TEST(SysInfoFolders, FixedFoldersAndTheirSizes)
     EXPECT_STREQ(small, "abc");
 }
 
-// A temporary base folder of our own, named by TMPDIR for the test.
-class TempFolderTest : public ::testing::Test {
+class TempFolderTest : public testing_support::TempBaseTest {
 protected:
-    QTemporaryDir base;
-    QByteArray oldTmp = qgetenv("TMPDIR");
-    QByteArray expected;
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(base.isValid());
-        qputenv("TMPDIR", base.path().toUtf8());
-        expected = base.path().toUtf8() + "/quorvane-" + QByteArray::number(::geteuid());
-    }
-    void TearDown() override
-    {
-        if (oldTmp.isNull())
-            qunsetenv("TMPDIR");
-        else
-            qputenv("TMPDIR", oldTmp);
-    }
-
     static QByteArray tempPath()
     {
         char buffer[300] = {};
@@ -179,8 +155,8 @@ TEST_F(TempFolderTest, IsAPrivateFolderOfTheUserCreatedOnFirstUse)
     const mode_t oldMask = ::umask(0277); // even a mask that takes the owner's rights
     const QByteArray path = tempPath();
     ::umask(oldMask);
-    EXPECT_EQ(path, expected + '/');
-    EXPECT_TRUE(privateAndOurs(expected));
+    EXPECT_EQ(path, privateFolder + '/');
+    EXPECT_TRUE(privateAndOurs(privateFolder));
     EXPECT_EQ(tempPath(), path);
 }
 
@@ -234,7 +210,7 @@ TEST_F(TempFolderTest, PlantedOrForeignFoldersAreNeverUsed)
 TEST_F(TempFolderTest, TooSmallABufferGetsTheSizeNeeded)
 {
     char small[8] = "abcdefg";
-    EXPECT_EQ(vb::GetTempPathA(sizeof small, small), uint32_t(expected.size()) + 2);
+    EXPECT_EQ(vb::GetTempPathA(sizeof small, small), uint32_t(privateFolder.size()) + 2);
     EXPECT_STREQ(small, "abcdefg");
 }
 

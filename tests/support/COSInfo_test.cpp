@@ -1,6 +1,7 @@
 #include "support/COSInfo.h"
 
 #include "platform/SysInfo.h"
+#include "SysInfoTestSupport.h"
 #include "TestSupport.h"
 
 #include <QFileInfo>
@@ -27,11 +28,7 @@ using testing_support::MsgBoxRecorder;
 
 const QByteArray SetupKey = "Software\\Microsoft\\MS Setup (ACME)\\User Info";
 
-struct Answers {
-    vb::SysInfoAnswers previous;
-    explicit Answers(vb::SysInfoAnswers a) : previous(vb::SetSysInfoAnswers(std::move(a))) {}
-    ~Answers() { vb::SetSysInfoAnswers(std::move(previous)); }
-};
+using Answers = testing_support::ScopedSysInfoAnswers;
 
 void storeValue(const QByteArray& key, const QByteArray& name, uint32_t type, const QByteArray& data)
 {
@@ -238,24 +235,13 @@ TEST(COSInfoIdentifiers, GuidIsBracedUpperCaseAndNew)
     EXPECT_EQ(seen.size(), 1000u);
 }
 
-class COSInfoTemp : public ::testing::Test {
+class COSInfoTemp : public testing_support::TempBaseTest {
 protected:
-    QTemporaryDir base;
-    QByteArray oldTmp = qgetenv("TMPDIR");
     QString folder;
-
     void SetUp() override
     {
-        ASSERT_TRUE(base.isValid());
-        qputenv("TMPDIR", base.path().toUtf8());
-        folder = base.path() + QStringLiteral("/quorvane-") + QString::number(::geteuid()) + QLatin1Char('/');
-    }
-    void TearDown() override
-    {
-        if (oldTmp.isNull())
-            qunsetenv("TMPDIR");
-        else
-            qputenv("TMPDIR", oldTmp);
+        TempBaseTest::SetUp();
+        folder = QString::fromUtf8(privateFolder) + QLatin1Char('/');
     }
 };
 
