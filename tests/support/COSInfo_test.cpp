@@ -364,13 +364,22 @@ TEST(COSInfoNames, NamesFoldersAndLanguageOfThisSystem)
     EXPECT_TRUE(boxes.calls.empty());
 }
 
-TEST(COSInfoNames, RealUserAndComputerNames)
+TEST(COSInfoNames, AnswersOfThisSystemComeWithoutErrors)
 {
+    MsgBoxRecorder boxes;
     COSInfo os;
     EXPECT_FALSE(os.UserName().isEmpty());
     char host[256] = {};
     ::gethostname(host, sizeof host - 1);
     EXPECT_EQ(os.ComputerName(), QString::fromUtf8(host));
+    EXPECT_GT(os.OSMajorVersion(), 0);
+    EXPECT_NE(os.DisplayColors(), 0);
+    EXPECT_FALSE(os.Language().trimmed().isEmpty());
+    int16_t left = 0, top = 0, width = 0, height = 0;
+    os.GetWorkArea(left, top, width, height);
+    EXPECT_GT(width, 0);
+    EXPECT_GT(height, 0);
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 } // namespace
