@@ -57,6 +57,15 @@ constexpr std::array<IssueRow, 13> kIssues = {{
      GetStringForPositiveSeq_PTSD, u""},
 }};
 
+constexpr bool OptionsAreTenths()
+{
+    for (const IssueRow& row : kIssues)
+        if (row.option * 10 != row.issue)
+            return false;
+    return true;
+}
+static_assert(OptionsAreTenths(), "an issue's option index is its value / 10");
+
 // The issue's row; nullptr for a value outside the table.
 const IssueRow* Row(IssueEnum issue)
 {
