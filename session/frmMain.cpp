@@ -652,101 +652,15 @@ QString frmMain::GetStepInstructions(StepEnum penmStep)
 {
     QString result;
     try {
-        switch (penmStep) {
-        case stepIntro: result = GetIntroText(); break;
-        case stepSelectIssue:
-            result = Paragraphs({
-                QStringLiteral("Please select an emotional issue you want to clear."),
-                QStringLiteral("It should be an issue which triggers negative emotions in you - whenever you think "
-                               "about it you start sweating, your heart starts pounding, your blood circulates "
-                               "faster, your pulse accelerates, you are upset."),
-                QStringLiteral("Click button Next when you are ready."),
-            });
-            break;
-        case stepAssignSUD:
-            result = Paragraphs({
-                QStringLiteral("Now please assess the intensity of the issue - the level of discomfort it causes. "
-                               "Assign to this issue a SUD number (a unit on so called 'Subjective Unit of "
-                               "Distress' scale). "),
-                QStringLiteral("It is number from 0 to 10, where 0 means that the issue is not bothering you at "
-                               "all, and 10 indicates the highest level of distress."),
-                QStringLiteral("Go to the next step when you are ready."),
-            });
-            break;
-        case stepStimulateThymus:
-            result = Paragraphs({
-                QStringLiteral("Breath deeply and slowly - inhaling through the nose and out through the mouth. "
-                               "Slowly inhale, stop for 3-4 seconds and then slowly exhale and stop for 3-4 "
-                               "seconds."),
-                QStringLiteral("Massage your thymus with two or more fingers by doing circular moves around it for "
-                               "about half a minute."),
-                QStringLiteral("Thymus gland regulates human's body and is its energetic battery. It is located "
-                               "behind your sternum and between your lungs, about 2 inches below the collarbone."),
-                QStringLiteral("(When stimulating thymus, the will to heal - life's energy - is activated.)"),
-                QStringLiteral("Click button Next when you are ready."),
-            });
-            break;
-        case stepKarateChopLeft:
-        case stepKarateChopRight: result = GetStringForActivationStep(State.SelectedIssue); break;
-        case stepRelax:
-            result = Paragraphs({
-                QStringLiteral("Say 'Peace' and take couple of deep breaths."),
-                QStringLiteral("Detach yourself from the issue. This issue is not you. It doesn't define you."),
-                QStringLiteral("If this issue was triggered by a situation in the past, re-live this situation, "
-                               "but this time separate yourself from it."),
-                QStringLiteral("Watch it through the lenses of a camera. Camera doesn't judge or assign emotions."),
-                QStringLiteral("Observe as this would happen to someone else. You can modify the situation - you "
-                               "can bring other people of beings, real of imaginary. You are in control. You can "
-                               "change your behavior but you cannot change behavior of people who caused harm to "
-                               "you."),
-                QStringLiteral("This will re-frame this event for you. You will remember it but the negative "
-                               "emotions will go away."),
-            });
-            break;
-        case stepReassessSUD:
-            result = Paragraphs({
-                QStringLiteral("Say 'Peace' and take a deep breath."),
-                QStringLiteral("Reasses SUD - the intensity of the emotion or stress related to given issue."),
-                QStringLiteral("If it decreased but it is still > 0, you may click the button 'Next' and continue "
-                               "tapping till it reaches zero, or you may stop the session and continue it at other "
-                               "time."),
-                QStringLiteral("If SUD = 0, either end the session or click the button 'Previous' couple of times "
-                               "to go back to the beginning of the process and move on to the next issue."),
-                QStringLiteral("Sometimes (though very rarely) it happens that the level of the stress increases.") +
-                    kCrLf +
-                    QStringLiteral("If that's the case, stop working on that issue and try to clear some other, less "
-                                   "intense issue. Come back to the original issue after the lighter issues are "
-                                   "cleared."),
-                QStringLiteral("To stop the session plese click the button 'Finish."),
-            });
-            break;
-        case stepFinish:
-            result = Paragraphs({
-                QStringLiteral("Take a deep breath. Place one hand on your hearth and the other one abount one inch "
-                               "below your belly button - this spot is called 'dan tien'."),
-                QStringLiteral("Concentrate on your heart and say:") + kCrLf +
-                    QStringLiteral("'I feel you. I understand you. I love you.'"),
-                QStringLiteral("Imagine energy flowing between your heart and your dan tien. As you breathe in, the "
-                               "energy goes up to your heart. As you breath out, the energy goes down to your dan "
-                               "tien."),
-                QStringLiteral("Send your love to the outside world, to everyone and everything."),
-                QStringLiteral("Say:") + kCrLf + QStringLiteral("'I am greatful for this healing.'"),
-                QStringLiteral("The issue is gone. You are safe. Somebody loves you."),
-            });
-            break;
-        default:
-            if (penmStep >= stepTopHead_L && penmStep <= stepRightUnderArm) {
-                if (State.RoundPolarity)
-                    result = QStringLiteral("Continue tapping. Relax and remember to breathe slowly. Repeat (or use "
-                                            "your own words to reframe the issue): ") +
-                             kCrLf + kCrLf + GetStringForPositiveSequence(State.SelectedIssue);
-                else
-                    result = QStringLiteral("Tune in into the emotion associated with the issue. Feel related "
-                                            "experience and sensations. Gently tap the indicated points with the "
-                                            "index finger and middle finger. Repeat (you can also use your own "
-                                            "words): ") +
-                             kCrLf + kCrLf + GetStringForNegativeSequence(State.SelectedIssue);
-            }
+        // The fixed prose comes from the step table; the karate-chop and tapping steps add the
+        // chosen issue's words, the tapping points those of the round's polarity.
+        switch (GetStepInstructionKind(penmStep)) {
+        case StepInstruction::Prose: result = GetStepInstructionProse(penmStep); break;
+        case StepInstruction::SetUpStatement: result = GetStringForActivationStep(State.SelectedIssue); break;
+        case StepInstruction::PhraseList:
+            result = Paragraphs({GetPhraseListLeadIn(State.RoundPolarity),
+                                 State.RoundPolarity ? GetStringForPositiveSequence(State.SelectedIssue)
+                                                     : GetStringForNegativeSequence(State.SelectedIssue)});
             break;
         }
     } catch (...) {

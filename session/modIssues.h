@@ -3,9 +3,11 @@
 // mapping to the main window's issue options (radMode, index = value / 10), the set-up statement
 // of the karate-chop steps and the negative and positive phrase lists of the tapping rounds.
 //
-// Every text is fixed here; nothing is read from files or settings. Values outside the tables
-// never fail: they give the empty text, 0 or a placeholder. An unexpected run-time error is
-// reported through the error report (module "modIssues") and the text held so far is returned.
+// Every text is fixed here, in one constant row per issue (name, option, set-up statement, the two
+// phrase list procedures) and one constant array per phrase list; nothing is read from files or
+// settings. Values outside the table never fail: they give the empty text, 0 or a placeholder. An
+// unexpected run-time error is reported through the error report (module "modIssues", the
+// operation's own name, an empty extra text) and the text held so far is returned.
 #include <QString>
 #include <cstdint>
 

@@ -1,12 +1,13 @@
 #pragma once
-// The step table of a tapping session: every step's name, caption, length, successors and
-// predecessor, as selections over the step value. The look-ups are pure except that the Next
-// successor and the predecessor of a tapping step change the round state (session::State);
+// The step table of a tapping session: one constant row per step with its name, caption, length,
+// successors, predecessor, marker dot and instruction text. The look-ups are pure except that the
+// Next successor and the predecessor of a tapping step change the round state (session::State);
 // that is how the step machine leaves the endless tapping rounds and comes back into them.
 //
 // A value outside the table is the caller's fault: the look-ups that name it show a plain
 // message box and return a harmless value. Any run-time error inside a look-up is reported
-// through the error report (module "modSteps") and the look-up returns what it holds.
+// through the error report (module "modSteps", the look-up's name, an empty extra text) and the
+// look-up returns what it holds.
 #include <QString>
 #include <cstdint>
 
@@ -61,3 +62,20 @@ QString GetIntroText();
 // The main window's marker dot of the step: 2 to 16, -1 for a step without a point, 0 for a
 // value outside 0 to 25. No error handling of its own: its caller's handler covers it.
 int32_t GetStepPointIndex(StepEnum step);
+
+// How the main window makes a step's instruction text: the step's own fixed prose, the chosen
+// issue's set-up statement (the karate-chop steps), or a lead-in followed by the issue's phrase
+// list for the round (the tapping points 7 to 22).
+enum class StepInstruction { Prose, SetUpStatement, PhraseList };
+
+// The three look-ups below have no error handling of their own: the main window's instruction
+// builder that calls them covers them.
+
+// The kind of a step's instruction text; Prose for values outside the table.
+StepInstruction GetStepInstructionKind(StepEnum step);
+// The step's fixed instruction prose, paragraphs parted by a blank line (two CR LF): the Intro
+// text for Intro; "" for the steps whose text is built from the issue and for values outside 1 to 25.
+QString GetStepInstructionProse(StepEnum step);
+// The lead-in that goes ahead of a tapping round's phrase list: the positive round's when
+// positiveRound is non-zero (True), the negative round's otherwise. It ends with a blank.
+QString GetPhraseListLeadIn(int16_t positiveRound);

@@ -1,11 +1,11 @@
 // The step table: every step's look-ups, the round-state changes of Next and Previous, where the
-// step machine's Previous and Next land, and the boxes for values the table does not know.
-#include "TestSupport.h"
+// main window's Previous and Next land with them, and the boxes for values the table does not know.
+#include "frmMainFixture.h"
 #include "platform/AppInfo.h"
+#include "platform/VbError.h"
 #include "session/SessionState.h"
 #include "session/modSteps.h"
 #include "support/modErrorReport.h"
-#include "platform/VbError.h"
 
 #include <gtest/gtest.h>
 
@@ -275,57 +275,65 @@ TEST_F(StepTable, IntroTextIsFiveParagraphs)
     EXPECT_EQ(text.count(QLatin1Char('\n')), 8);
 }
 
-// ---- Where the step machine lands, worked through the look-ups ------------------------------
+TEST_F(StepTable, EachStepSaysHowItsInstructionIsMade)
+{
+    using K = StepInstruction;
+    for (int v = 0; v <= 25; ++v) {
+        SCOPED_TRACE(v);
+        const K expected = (v == 5 || v == 6) ? K::SetUpStatement : (v >= 7 && v <= 22) ? K::PhraseList : K::Prose;
+        EXPECT_EQ(GetStepInstructionKind(S(v)), expected);
+        const QString prose = GetStepInstructionProse(S(v));
+        // Only the waiting steps, Relax and Finish have prose of their own; it has no break at either end.
+        EXPECT_EQ(prose.isEmpty(), expected != K::Prose || v == 0);
+        EXPECT_FALSE(prose.startsWith(QLatin1Char('\r')) || prose.endsWith(QLatin1Char('\n')));
+    }
+    EXPECT_EQ(GetStepInstructionProse(stepIntro), GetIntroText());
+    for (int v : {-1, 26, INT_MIN, INT_MAX}) {
+        EXPECT_EQ(GetStepInstructionKind(S(v)), K::Prose) << v;
+        EXPECT_EQ(GetStepInstructionProse(S(v)), QString()) << v;
+    }
+    // The lead-ins end with a blank; any non-zero polarity is a positive round.
+    EXPECT_TRUE(GetPhraseListLeadIn(vbFalse).startsWith(QStringLiteral("Tune in into the emotion")));
+    EXPECT_TRUE(GetPhraseListLeadIn(vbTrue).startsWith(QStringLiteral("Continue tapping.")));
+    EXPECT_EQ(GetPhraseListLeadIn(1), GetPhraseListLeadIn(vbTrue));
+    EXPECT_TRUE(GetPhraseListLeadIn(vbFalse).endsWith(QStringLiteral("words): ")));
+    EXPECT_TRUE(GetPhraseListLeadIn(vbTrue).endsWith(QStringLiteral("issue): ")));
+    EXPECT_TRUE(boxes.calls.empty());
+}
+
+// ---- Where the main window's Previous and Next land with these look-ups ---------------------
 //
-// A small model of the machine's Previous and Next (successor, then the round count and polarity
-// on entering the first point of a round), enough to check that the table gives the landings the
-// machine promises. The machine itself lives in the main window.
+// The rows run against a real loaded window: the step and round state are put in place, then its
+// Previous or Next button is clicked.
 
-void EnterStep(StepEnum step)
-{
-    State.CurrentStep = step > stepReassessSUD ? stepIntro : step;
-    State.StepLength = GetStepLength(State.CurrentStep);
-    if (State.CurrentStep == stepTopHead_L) {
-        ++State.RoundCount;
-        State.RoundPolarity = State.RoundCount > 2 ? vbTrue : vbFalse;
+
+class StepTableInTheWindow : public MainWindowTest {
+protected:
+    struct Landing {
+        int from;
+        int roundCount; // state before
+        int16_t polarity;
+        int lands;
+        int roundCountAfter;
+        int16_t polarityAfter;
+    };
+
+    void Check(const Landing& r, bool forward)
+    {
+        SCOPED_TRACE(testing::Message() << (forward ? "Next" : "Previous") << " on " << r.from << " round "
+                                        << r.roundCount);
+        State.CurrentStep = S(r.from);
+        State.StepLength = GetStepLength(State.CurrentStep);
+        State.RoundCount = r.roundCount;
+        State.RoundPolarity = r.polarity;
+        forward ? Next() : Previous();
+        EXPECT_EQ(Step(), r.lands);
+        EXPECT_EQ(State.RoundCount, r.roundCountAfter);
+        EXPECT_EQ(State.RoundPolarity, r.polarityAfter);
     }
-}
-
-void Next() { EnterStep(GetNextStep_Navigation(State.CurrentStep)); }
-
-void Previous()
-{
-    StepEnum target;
-    switch (State.CurrentStep) {
-    case stepNone:
-    case stepIntro: return;
-    case stepSelectIssue:
-    case stepFinish: target = stepIntro; break;
-    case stepStimulateThymus: target = stepNone; break;
-    case stepReassessSUD: target = stepTopHead_L; break;
-    default: {
-        int16_t flag = vbFalse;
-        target = GetPrevStep(GetPrevStep(State.CurrentStep, flag), flag);
-        if (flag)
-            target = stepKarateChopLeft;
-        break;
-    }
-    }
-    State.RoundPolarity = vbFalse;
-    State.RoundCount = 0;
-    EnterStep(GetNextStep_Navigation(target));
-}
-
-struct Landing {
-    int from;
-    int roundCount; // state before
-    int16_t polarity;
-    int lands;
-    int roundCountAfter;
-    int16_t polarityAfter;
 };
 
-TEST_F(StepTable, PreviousLandsWhereTheMachinePromises)
+TEST_F(StepTableInTheWindow, PreviousLandsWhereTheMachinePromises)
 {
     std::vector<Landing> rows = {
         {1, 0, vbFalse, 1, 0, vbFalse},    // stays; state unchanged
@@ -345,20 +353,13 @@ TEST_F(StepTable, PreviousLandsWhereTheMachinePromises)
         rows.push_back({t, 3, vbTrue, 23, 2, vbFalse}); // positive round: back to Relax
         rows.push_back({t, 9, vbTrue, 23, 2, vbFalse});
     }
-    for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << "Previous on " << r.from << " round " << r.roundCount);
-        State.CurrentStep = S(r.from);
-        State.RoundCount = r.roundCount;
-        State.RoundPolarity = r.polarity;
-        Previous();
-        EXPECT_EQ(State.CurrentStep, r.lands);
-        EXPECT_EQ(State.RoundCount, r.roundCountAfter);
-        EXPECT_EQ(State.RoundPolarity, r.polarityAfter);
-    }
+    for (const auto& r : rows)
+        Check(r, false);
     EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_TRUE(reports.calls.empty());
 }
 
-TEST_F(StepTable, NextLandsWhereTheMachinePromises)
+TEST_F(StepTableInTheWindow, NextLandsWhereTheMachinePromises)
 {
     const std::vector<Landing> rows = {
         {1, 0, vbFalse, 4, 0, vbFalse},  {4, 0, vbFalse, 2, 0, vbFalse},  {2, 0, vbFalse, 3, 0, vbFalse},
@@ -367,44 +368,36 @@ TEST_F(StepTable, NextLandsWhereTheMachinePromises)
         {23, 2, vbFalse, 7, 3, vbTrue},  {24, 3, vbTrue, 7, 4, vbTrue},   {24, 0, vbFalse, 7, 3, vbTrue},
         {25, 0, vbFalse, 1, 0, vbFalse},
     };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << "Next on " << r.from << " round " << r.roundCount);
-        State.CurrentStep = S(r.from);
-        State.RoundCount = r.roundCount;
-        State.RoundPolarity = r.polarity;
-        Next();
-        EXPECT_EQ(State.CurrentStep, r.lands);
-        EXPECT_EQ(State.RoundCount, r.roundCountAfter);
-        EXPECT_EQ(State.RoundPolarity, r.polarityAfter);
-    }
+    for (const auto& r : rows)
+        Check(r, true);
+    EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_TRUE(reports.calls.empty());
 }
 
-TEST_F(StepTable, AWholeSessionThroughTheLookUps)
+TEST_F(StepTableInTheWindow, AWholeSessionThroughTheLookUps)
 {
     // Intro, Next x3 to Assign SUD, then the timer through both hands into the rounds.
-    EnterStep(GetNextStep(stepNone));
-    EXPECT_EQ(State.CurrentStep, stepIntro);
+    EXPECT_EQ(Step(), stepIntro);
     Next();
     Next();
     Next();
-    EXPECT_EQ(State.CurrentStep, stepAssignSUD);
+    EXPECT_EQ(Step(), stepAssignSUD);
     Next();
-    EXPECT_EQ(State.CurrentStep, stepKarateChopLeft);
-    int seconds = 0;
+    EXPECT_EQ(Step(), stepKarateChopLeft);
     // Let the timer run for three rounds after the hands.
-    while (State.RoundCount < 3) {
-        seconds += State.StepLength;
-        EnterStep(GetNextStep(State.CurrentStep));
-    }
-    EXPECT_EQ(seconds, 20 + 64); // both hands, then two rounds of 32 s
+    for (int ticks = 0; State.RoundCount < 3 && ticks < 10000; ++ticks)
+        Tick();
+    ASSERT_EQ(State.RoundCount, 3);
+    EXPECT_EQ(State.TotalSeconds, 20 + 64); // both hands, then two rounds of 32 s
     EXPECT_EQ(State.RoundPolarity, vbTrue);
     // Next in a positive round: Reasses SUD, then on into round 4.
     Next();
-    EXPECT_EQ(State.CurrentStep, stepReassessSUD);
+    EXPECT_EQ(Step(), stepReassessSUD);
     EXPECT_EQ(State.StepLength, 0);
     Next();
-    EXPECT_EQ(State.CurrentStep, stepTopHead_L);
+    EXPECT_EQ(Step(), stepTopHead_L);
     EXPECT_EQ(State.RoundCount, 4);
+    EXPECT_TRUE(reports.calls.empty());
 }
 
 } // namespace
