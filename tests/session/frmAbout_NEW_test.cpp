@@ -4,6 +4,7 @@
 
 #include "FakeUrlLauncher.h"
 #include "TestSupport.h"
+#include "platform/Screen.h"
 #include "support/WebAddresses.h"
 
 #include <QApplication>
@@ -47,6 +48,8 @@ TEST_F(AboutTest, ShowsTheProductTheVersionAndTheMaker)
 {
     Open([](frmAbout_NEW* f) {
         EXPECT_EQ(f->Caption(), QStringLiteral("About Quorvane"));
+        EXPECT_NEAR(f->Left() + f->Width() / 2, vb::ScreenWidthTwips() / 2, 30); // centred on the screen
+        EXPECT_NEAR(f->Top() + f->Height() / 2, vb::ScreenHeightTwips() / 2, 30);
         EXPECT_EQ(f->lblTitle->Caption(), QStringLiteral("Quorvane"));
         // The version as CMake sets it: 2.0, revision 201, each number unpadded.
         EXPECT_EQ(f->lblVersion->Caption(), QStringLiteral("Version 2.0 Build 201"));

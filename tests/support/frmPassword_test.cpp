@@ -69,6 +69,7 @@ TEST_F(PasswordTest, OkHandsBackTheTypedTextOtherEndsHandBackNothing)
             [&](frmPassword* f) {
                 EXPECT_EQ(f->Caption(), QStringLiteral("Password Required?"));
                 EXPECT_EQ(f->lblGen->Caption(), QStringLiteral("Enter database password:"));
+                EXPECT_FALSE(f->windowIcon().isNull());
                 EXPECT_EQ(QApplication::focusWidget(), f->txtPassword->Editor());
                 QTest::keyClicks(f->txtPassword->Editor(), QStringLiteral("s3cret pw"));
                 EXPECT_EQ(qobject_cast<QLineEdit*>(f->txtPassword->Editor())->displayText(), QStringLiteral("*********"));
@@ -130,6 +131,15 @@ TEST_F(PasswordTest, EnteringTheBoxSelectsItsTextAndAFullBoxMovesOnToOk)
             EXPECT_EQ(f->txtPassword->Text(), full);
             QFileInfo shot(testing_support::SaveShot(f, QStringLiteral("password_prompt")));
             EXPECT_GT(shot.size(), 0);
+
+            // A box without a limit is never full: emptying it keeps the focus there.
+            f->txtPassword->SetMaxLength(0);
+            f->txtPassword->SetFocus();
+            f->txtPassword->SetText(QStringLiteral("k"));
+            f->txtPassword->SetText(QString());
+            EXPECT_EQ(QApplication::focusWidget(), f->txtPassword->Editor());
+            f->txtPassword->SetText(full);
+            f->cmdOK->SetFocus();
             QTest::keyClick(f->cmdOK, Qt::Key_Return);
         },
         password);
