@@ -3,6 +3,7 @@
 #include "session/frmAbout_NEW.h"
 
 #include "FakeUrlLauncher.h"
+#include "ModalWindow.h"
 #include "TestSupport.h"
 #include "platform/Screen.h"
 #include "support/WebAddresses.h"
@@ -12,8 +13,6 @@
 #include <QPointer>
 #include <QTest>
 #include <gtest/gtest.h>
-
-using testing_support::WhenModal;
 
 namespace {
 
@@ -26,15 +25,7 @@ protected:
     void Open(const std::function<void(frmAbout_NEW*)>& act)
     {
         bool ran = false;
-        WhenModal([&](QWidget* w) {
-            auto* f = qobject_cast<frmAbout_NEW*>(w);
-            ASSERT_NE(f, nullptr);
-            ran = true;
-            ASSERT_TRUE(QTest::qWaitForWindowActive(f));
-            act(f);
-            if (f->IsLoaded())
-                f->cmdOK->click();
-        });
+        testing_support::WhenModalWindow<frmAbout_NEW>(ran, act, [](frmAbout_NEW* f) { f->cmdOK->click(); });
         ShowAboutWindow();
         EXPECT_TRUE(ran);
         EXPECT_FALSE(AboutWindow);

@@ -2,6 +2,7 @@
 // after the first activation, the move to OK once the box is full, and a fresh window each time.
 #include "support/frmPassword.h"
 
+#include "ModalWindow.h"
 #include "TestSupport.h"
 #include "platform/Screen.h"
 
@@ -12,8 +13,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-using testing_support::WhenModal;
-
 namespace {
 
 class PasswordTest : public ::testing::Test {
@@ -23,15 +22,7 @@ protected:
     bool Prompt(const std::function<void(frmPassword*)>& act, QString& password)
     {
         bool ran = false;
-        WhenModal([&](QWidget* w) {
-            auto* f = qobject_cast<frmPassword*>(w);
-            ASSERT_NE(f, nullptr);
-            ran = true;
-            ASSERT_TRUE(QTest::qWaitForWindowActive(f));
-            act(f);
-            if (f->IsLoaded())
-                f->cmdCancel->click();
-        });
+        testing_support::WhenModalWindow<frmPassword>(ran, act, [](frmPassword* f) { f->cmdCancel->click(); });
         password = QStringLiteral("left from before");
         const bool ok = PasswordWindow.Get()->ShowUp(password);
         EXPECT_TRUE(ran);
