@@ -9,6 +9,9 @@
 #include "support/WebAddresses.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTest>
@@ -65,6 +68,14 @@ TEST_F(AboutTest, ShowsTheProductTheVersionAndTheMaker)
 
 TEST_F(AboutTest, TheWebAddressOpensWithTheSourceTagAndTheWindowStays)
 {
+    // A file named like the address in the working folder must not be what opens.
+    QTemporaryDir work;
+    ASSERT_TRUE(work.isValid());
+    const QString previousDir = QDir::currentPath();
+    QFile planted(work.filePath(web::ProductWebSite()));
+    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+    planted.close();
+    QDir::setCurrent(work.path());
     Open([&](frmAbout_NEW* f) {
         QTest::mouseClick(f->lblWebAddress, Qt::LeftButton);
         // The shell opens the scheme-less address as a web address.
@@ -76,6 +87,7 @@ TEST_F(AboutTest, TheWebAddressOpensWithTheSourceTagAndTheWindowStays)
         f->lblWebAddress_Click();
         EXPECT_EQ(launcher.Opened(2).value(1), QStringLiteral("http://www.other.example?src=qv"));
     });
+    QDir::setCurrent(previousDir);
 }
 
 TEST_F(AboutTest, EveryWayOutClosesAndTheNextOpeningBuildsAFreshWindow)
