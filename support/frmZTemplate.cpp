@@ -1,0 +1,292 @@
+#include "support/frmZTemplate.h"
+
+#include "platform/AppInfo.h"
+#include "platform/Keys.h"
+#include "platform/MsgBox.h"
+#include "platform/Screen.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QPointer>
+#include <QTimer>
+#include <cmath>
+
+vb::FormRef<frmZTemplate> ZTemplateWindow;
+
+namespace dialogs {
+
+namespace {
+
+void MoveToCentre(vb::Form* w, const QRect& area)
+{
+    const float l = float(area.left()) + (float(area.width()) - float(w->Width())) / 2.0f;
+    const float t = float(area.top()) + (float(area.height()) - float(w->Height())) / 2.0f;
+    w->Move(static_cast<int>(std::lround(l)), static_cast<int>(std::lround(t)));
+}
+
+// Centres its window once more when the window manager's frame has become known after the first
+// show. The frame arrives with a move or resize of the window; a display without a window manager
+// never frames it, so the watch ends after half a second either way.
+class CentreOnceFramed : public QObject {
+public:
+    CentreOnceFramed(vb::Form* w, const QRect& area) : QObject(w), window(w), areaTwips(area)
+    {
+        w->installEventFilter(this);
+        if (w->isVisible())
+            poll();
+    }
+
+    void Stop()
+    {
+        done = true;
+        deleteLater();
+    }
+
+protected:
+    bool eventFilter(QObject* obj, QEvent* e) override
+    {
+        if (obj == window && !done) {
+            const QEvent::Type type = e->type();
+            if (type == QEvent::Show)
+                QTimer::singleShot(0, this, [this] { poll(); });
+            else if ((type == QEvent::Move || type == QEvent::Resize) && window->isVisible())
+                QTimer::singleShot(0, this, [this] { check(); });
+        }
+        return false;
+    }
+
+private:
+    bool framed() const { return window->frameGeometry().size() != window->geometry().size(); }
+
+    void check()
+    {
+        if (done || !window->isVisible() || !framed())
+            return;
+        finish(true);
+    }
+
+    void poll()
+    {
+        if (done || !window->isVisible())
+            return;
+        const bool noManager = QGuiApplication::platformName() == QLatin1String("offscreen");
+        if (framed() || noManager || ++tries > 25) {
+            finish(framed());
+            return;
+        }
+        QTimer::singleShot(20, this, [this] { poll(); });
+    }
+
+    void finish(bool recentre)
+    {
+        done = true;
+        if (recentre && window->WindowState() == vb::vbNormal)
+            MoveToCentre(window, areaTwips);
+        deleteLater();
+    }
+
+    vb::Form* window;
+    QRect areaTwips;
+    int tries = 0;
+    bool done = false;
+};
+
+} // namespace
+
+void CentreWindow(vb::Form* w, const QRect& areaTwips)
+{
+    // A later call replaces an earlier watch: the newest area counts.
+    for (QObject* child : w->children()) {
+        if (auto* old = dynamic_cast<CentreOnceFramed*>(child)) {
+            w->removeEventFilter(old);
+            old->Stop();
+        }
+    }
+    MoveToCentre(w, areaTwips);
+    new CentreOnceFramed(w, areaTwips);
+}
+
+QRect ScreenAreaTwips() { return QRect(0, 0, vb::ScreenWidthTwips(), vb::ScreenHeightTwips()); }
+
+QRect ActiveWindowAreaTwips()
+{
+    auto* active = qobject_cast<vb::Form*>(QApplication::activeWindow());
+    if (!active || !active->isVisible())
+        return ScreenAreaTwips();
+    return QRect(active->Left(), active->Top(), active->Width(), active->Height());
+}
+
+} // namespace dialogs
+
+// =============================================================================================
+// DialogTemplate
+// =============================================================================================
+
+namespace {
+// Sets a Busy flag for its own lifetime; an error that passes through on its way to the caller
+// leaves the window usable again.
+class BusyWhile {
+public:
+    explicit BusyWhile(int16_t& flag) : busy(flag) { busy = -1; }
+    ~BusyWhile() { busy = 0; }
+    BusyWhile(const BusyWhile&) = delete;
+    BusyWhile& operator=(const BusyWhile&) = delete;
+
+private:
+    int16_t& busy;
+};
+} // namespace
+
+DialogTemplate::DialogTemplate(QWidget* parent) : vb::Form(parent)
+{
+    // Enter and Esc are the window's before they are the focused control's.
+    KeyPreview = true;
+}
+
+void DialogTemplate::ShowUp() { Show(true); }
+
+void DialogTemplate::SetDataChangedFlag() { mblnDataChanged = -1; }
+
+void DialogTemplate::CleanDataChangedFlag() { mblnDataChanged = 0; }
+
+void DialogTemplate::ConnectButtons(vb::PushButton* ok, vb::PushButton* cancel, vb::PushButton* save)
+{
+    if (ok)
+        connect(ok, &vb::PushButton::Click, this, [this] { cmdOK_Click(); });
+    if (cancel)
+        connect(cancel, &vb::PushButton::Click, this, [this] { cmdCancel_Click(); });
+    if (save)
+        connect(save, &vb::PushButton::Click, this, [this] { cmdSave_Click(); });
+}
+
+void DialogTemplate::cmdOK_Click()
+{
+    if (!Activated || Busy)
+        return;
+    bool close = false;
+    {
+        BusyWhile busy(Busy);
+        close = OKAction();
+    }
+    if (close)
+        Unload();
+}
+
+void DialogTemplate::cmdSave_Click()
+{
+    if (!Activated || Busy)
+        return;
+    BusyWhile busy(Busy);
+    SaveData();
+}
+
+void DialogTemplate::cmdCancel_Click() { Unload(); }
+
+bool DialogTemplate::SaveData()
+{
+    if (ValidateData())
+        CleanDataChangedFlag();
+    return false;
+}
+
+int DialogTemplate::AskSaveChanges()
+{
+    return vb::MsgBox(QStringLiteral("Do you wish to save your changes?"), vb::vbYesNoCancel | vb::vbQuestion,
+                      app::Title());
+}
+
+bool DialogTemplate::CheckUnsavedChanges()
+{
+    if (!DataChanged())
+        return false;
+    const int answer = AskSaveChanges();
+    if (answer == vb::vbCancel)
+        return true;
+    if (answer == vb::vbYes) {
+        mblnSaving = -1;
+        if (!SaveData())
+            return true;
+        mblnSaving = 0;
+    }
+    CleanDataChangedFlag();
+    return false;
+}
+
+void DialogTemplate::Form_Load()
+{
+    Busy = 0;
+    Activated = 0;
+    mblnSaving = 0;
+    CleanDataChangedFlag();
+}
+
+void DialogTemplate::Form_Activate()
+{
+    if (Activated)
+        return;
+    vb::SetScreenMousePointer(vb::vbDefault);
+    Activated = -1;
+}
+
+void DialogTemplate::Form_KeyDown(int& KeyCode, int Shift)
+{
+    (void)Shift;
+    if (KeyCode == vb::vbKeyReturn) {
+        KeyCode = 0;
+        cmdOK_Click();
+    } else if (KeyCode == vb::vbKeyEscape) {
+        KeyCode = 0;
+        Unload();
+    }
+}
+
+void DialogTemplate::Form_QueryUnload(int& Cancel, int UnloadMode)
+{
+    (void)UnloadMode;
+    if (CheckUnsavedChanges()) {
+        Cancel = -1;
+        return;
+    }
+    ClosingStep();
+}
+
+void DialogTemplate::Form_Unload(int& Cancel)
+{
+    (void)Cancel;
+    ClosingStep();
+}
+
+void DialogTemplate::ClosingStep()
+{
+    // Out of sight at once, even while the rest of the unload and its caller still run.
+    QWidget::hide();
+    QCoreApplication::processEvents();
+}
+
+// =============================================================================================
+// frmZTemplate
+// =============================================================================================
+
+frmZTemplate::frmZTemplate(QWidget* parent) : DialogTemplate(parent)
+{
+    setFont(vb::UiFont(9));
+    SetClientSizeTwips(4680, 3195);
+    lblGen = new vb::Label(this, 240, 240, 4200, 1200, QStringLiteral("Sample text"));
+    lblGen->SetWordWrap(true);
+    lblGen->SetAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picBottom = new vb::PictureBox(this, 0, 2475, 4680, 720);
+    cmdOK = new vb::PushButton(picBottom, 225, 165, 1290, 420, QStringLiteral("&OK"));
+    cmdCancel = new vb::PushButton(picBottom, 1695, 165, 1290, 420, QStringLiteral("&Cancel"));
+    cmdSave = new vb::PushButton(picBottom, 3165, 165, 1290, 420, QStringLiteral("&Save"));
+    cmdOK->SetToolTipText(QStringLiteral("Accept changes and close dialog (Enter)"));
+    cmdCancel->SetToolTipText(QStringLiteral("Cancel changes and close dialog (Esc)"));
+    cmdSave->SetToolTipText(QStringLiteral("Save changes and keep dialog open"));
+    ConnectButtons(cmdOK, cmdCancel, cmdSave);
+}
+
+void frmZTemplate::Form_Load()
+{
+    DialogTemplate::Form_Load();
+    SetCaption(QStringLiteral("Form1"));
+    dialogs::CentreWindow(this, dialogs::ScreenAreaTwips());
+}
