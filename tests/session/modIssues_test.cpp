@@ -96,9 +96,11 @@ TEST(SetUpStatement, TheDetailsThatAreEasyToLose)
     // Only issue 40 carries a note ahead of the instruction.
     EXPECT_TRUE(GetStringForActivationStep(issHeadaches)
                     .startsWith(QStringLiteral("Headaches are the number one reason we visit our doctors.\r\n\r\nBreath")));
-    for (int v = 0; v <= 120; v += 10)
-        if (v != 40)
+    for (int v = 0; v <= 120; v += 10) {
+        if (v != 40) {
             EXPECT_TRUE(GetStringForActivationStep(I(v)).startsWith(kInstruction)) << v;
+        }
+    }
     // Only issues without a statement get the "... " filler.
     for (int v = 10; v <= 120; v += 10)
         EXPECT_FALSE(GetStringForActivationStep(I(v)).contains(QStringLiteral("..."))) << v;
