@@ -88,7 +88,8 @@ void ControlOf<W>::applyGeometry()
     W::setGeometry(ControlGeometryPixels(leftTwips, topTwips, widthTwips, heightTwips));
 }
 
-// A command button. "&Next" makes Alt+N click it; a focused button takes Enter and Space.
+// A command button. "&Next" makes Alt+N click it at once, as a mouse click does; a focused button
+// takes Enter and Space.
 class PushButton : public ControlOf<QPushButton> {
     Q_OBJECT
 public:
@@ -111,6 +112,7 @@ signals:
     void Click(int Index);
 
 protected:
+    bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 

@@ -546,6 +546,7 @@ void frmMain::UpdateTimeElapsed(int32_t plngSeconds)
         if (hours > 0)
             text = QStringLiteral("%1:").arg(hours, 2, 10, QLatin1Char('0')) + text;
         lblTime_New->SetCaption(text);
+        FitTimeLabel();
         // Once a second the window's pending events get their turn.
         QCoreApplication::processEvents();
     }, [this] { tmrSteps->SetEnabled(false); });

@@ -109,6 +109,9 @@ public:
 
     // ---- Layout ----
     void ArrangeControls();
+    // The elapsed-time label as wide as its text needs, never narrower than designed; it grows to
+    // the left, its right edge staying where the layout put it.
+    void FitTimeLabel();
 
     // ---- Life and position ----
     void FormPos_Save();

@@ -9,6 +9,7 @@
 
 #include <QResizeEvent>
 
+#include <algorithm>
 #include <limits>
 
 using frmmain::kDesignWidth;
@@ -186,7 +187,7 @@ void frmMain::CreateControls()
     picStatusBar = new vb::PictureBox(this, 0, 10530, kDesignWidth, 465);
     cmdNav = new vb::PushButton(picStatusBar, 16500, 15, 390, 390);
     cmdNav->SetPicture(vb::SvgIcon(QStringLiteral(":/menu.svg")));
-    lblTime_New = new vb::Label(picStatusBar, 15300, -30, 735, 465);
+    lblTime_New = new vb::Label(picStatusBar, 15300, -30, frmmain::kTimeLabelWidth, 465);
     lblTime_New->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
@@ -285,7 +286,9 @@ void frmMain::ArrangeControls()
     // 12. Menu button and elapsed time, inside the status bar.
     IgnoreErrors([&] {
         MoveControl(cmdNav, W - cmdNav->Width() - 390, cmdNav->Top());
-        MoveControl(lblTime_New, double(cmdNav->Left()) - 1200, lblTime_New->Top());
+        // The right edge of the label at its designed width; a label widened for hours keeps it.
+        MoveControl(lblTime_New, double(cmdNav->Left()) - 1200 + frmmain::kTimeLabelWidth - lblTime_New->Width(),
+                    lblTime_New->Top());
     });
     // 13. Bottom button row.
     if (!BottomRowFlag) {
@@ -324,4 +327,13 @@ void frmMain::ArrangeControls()
         else
             MoveControl(cmdWeb, Whole(W - k - 450), cmdWeb->Top());
     });
+}
+
+void frmMain::FitTimeLabel()
+{
+    // A few pixels of slack: the text's advance leaves out the last glyph's overhang.
+    const int textPixels = lblTime_New->fontMetrics().horizontalAdvance(lblTime_New->text()) + 4;
+    const int width = std::max(frmmain::kTimeLabelWidth, vb::PixelsToTwipsX(textPixels));
+    const int right = lblTime_New->Left() + lblTime_New->Width();
+    lblTime_New->Move(right - width, lblTime_New->Top(), width, lblTime_New->Height());
 }

@@ -13,6 +13,9 @@ inline const QString kModule = QStringLiteral("frmMain");
 constexpr int kDesignWidth = 17280;
 constexpr int kDesignHeight = 10995;
 
+// The elapsed-time label's designed width, twips: room for "mm:ss".
+constexpr int kTimeLabelWidth = 735;
+
 // Dot colours: green for a positive round and the karate-chop steps, red for a negative round.
 inline const QColor kDotGreen(0, 255, 0);
 inline const QColor kDotRed(255, 0, 0);
