@@ -461,8 +461,11 @@ void Label::mouseReleaseEvent(QMouseEvent* e)
     const bool click = pressed && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
     pressed = false;
     QLabel::mouseReleaseEvent(e);
-    if (click)
+    if (click) {
+        // The click is this label's own: the container beneath must not take it as well.
+        e->accept();
         emit Click(Index());
+    }
 }
 
 QString MarkupRun(const QString& text, const QColor& foreColor, bool underline)
@@ -539,8 +542,11 @@ void PictureBox::resizeEvent(QResizeEvent* e)
 void PictureBox::mouseReleaseEvent(QMouseEvent* e)
 {
     QLabel::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
+        // The click is this picture's own: the container beneath must not take it as well.
+        e->accept();
         emit Click(Index());
+    }
 }
 
 } // namespace vb

@@ -256,7 +256,8 @@ public:
 };
 
 // The window system's plain picture box: a container with an optional picture (scaled to fit
-// when Stretch is set) and a background colour; raises Click.
+// when Stretch is set) and a background colour; raises Click. A click on a label, picture box or
+// frame is that control's own: it raises Click there and reaches no container beneath.
 class PictureBox : public ControlOf<QLabel> {
     Q_OBJECT
 public:

@@ -85,6 +85,7 @@ frmMain::frmMain(QWidget* parent) : vb::Form(parent)
     SetClientSizeTwips(frmmain::kDesignWidth, frmmain::kDesignHeight);
     KeyPreview = true;
     CreateControls();
+    ConnectDisplayClicks();
 }
 
 frmMain::~frmMain() = default;
@@ -577,26 +578,8 @@ void frmMain::UpdateJournal(const QString& strMsg)
 }
 
 // =============================================================================================
-// Options and commands
+// Commands
 // =============================================================================================
-
-void frmMain::radMode_Click(int Index)
-{
-    if (Busy)
-        return;
-    Busy = vbTrue;
-    State.SelectedIssue = IssueOptIndexToEnum(Index);
-    Busy = vbFalse;
-}
-
-void frmMain::radSUD_Click(int Index) { SUD = static_cast<int16_t>(Index); }
-
-void frmMain::lblSUDUnit_Click(int Index)
-{
-    if (vb::RadioButton* option = radSUD[Index])
-        option->SetValue(true);
-    SUD = static_cast<int16_t>(Index);
-}
 
 void frmMain::cmdExit_Click()
 {

@@ -121,10 +121,21 @@ public:
     void SetFormCaption();
     void SetColors();
 
-    // ---- Options and commands ----
+    // ---- Keyboard and mouse ----
+    // The window sees every key first. Esc pauses a running session; while paused any key resumes
+    // it and does nothing else; N, Space, Right, Down, Enter and Page Down go to the next step, P,
+    // Backspace, Left, Up and Page Up to the previous one (not on Intro). A key handled here is
+    // consumed (KeyCode set to 0); any other passes on to the focused control unchanged.
+    void Form_KeyDown(int& KeyCode, int Shift) override;
+    void Form_KeyPress(int& KeyAscii) override;
+    // Next, as its button does: a click on the window's background or on its display.
+    void ClickNext();
+    void Form_Click();
     void radMode_Click(int Index);
     void radSUD_Click(int Index);
     void lblSUDUnit_Click(int Index);
+
+    // ---- Commands ----
     void cmdExit_Click();
     void cmdWeb_Click();
 
@@ -138,6 +149,7 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
     void MaximiseOnceFramed(int tries);
 
 private:
@@ -154,6 +166,8 @@ private:
     void CentreOnScreen();
 
     void CreateControls();
+    // The display's labels and pictures move the session on when clicked.
+    void ConnectDisplayClicks();
     // The tool bar and status bar stay at the client area's top and bottom edges at its full width.
     void AlignBars();
 };
