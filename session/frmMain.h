@@ -2,8 +2,10 @@
 // The main window: the whole tapping session on one screen. It owns the step machine (the 10 ms
 // step timer, the moves from step to step, Next/Previous/Pause/Resume/Finish), shows each step
 // (titles, instruction texts, the body diagram with its blinking marker, the hands, the issue and
-// SUD choices, the elapsed time), lays its controls out for any size, and keeps its position in
-// the settings store between runs.
+// SUD choices, the elapsed time), lays its controls out for any size, keeps its position in
+// the settings store between runs, and takes the keys and clicks that drive the session.
+// Its code: frmMain.cpp (life, step machine, display), frmMain_Layout.cpp (controls and layout),
+// frmMain_Position.cpp (saved place), frmMain_Input.cpp (keys and clicks).
 //
 // The controls are public, as a window's controls are to the rest of the program; the procedures
 // are public too so that the input handlers, the commands and the tests reach them directly.
@@ -117,6 +119,10 @@ public:
     void FormPos_Save();
     bool FormPos_Read(int32_t& plngLeft, int32_t& plngTop, int32_t& plngWidth, int32_t& plngHeight,
                       int32_t& plngWindowState);
+    // Places the window at its saved bounds, or centres it at its design size when none are saved.
+    // A saved size larger than the screen's available area or smaller than the least usable size
+    // gives way to the design size; bounds that lie on no screen at all are centred; bounds partly
+    // on a screen stay as saved. A saved maximised state maximises the window.
     void SetFormPosition();
     void SetFormCaption();
     void SetColors();
