@@ -1,9 +1,12 @@
 // Cost of the main window's step timer: one tick that changes no step, one step change with its
 // display, and the process's CPU share and resident memory while a tapping round runs on the real
-// 10 ms timer for 20 seconds (offscreen). Set QUORVANE_BENCH_SECONDS to shorten the run.
+// 10 ms timer for 20 seconds (offscreen), and opening the window from sound and absurd saved
+// bounds. Set QUORVANE_BENCH_SECONDS to shorten the run.
 #include "session/SessionState.h"
 #include "session/frmMain.h"
 #include "support/modErrorReport.h"
+#include "support/modRegistry.h"
+#include "platform/Registry.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -105,6 +108,26 @@ void BM_BlinkPainted(benchmark::State& st)
     }
 }
 BENCHMARK(BM_BlinkPainted)->Unit(benchmark::kMicrosecond);
+
+// Opening the window from saved bounds: sound ones, and the largest size the store can hold, which
+// must cost no more than a sound size (the window starts at its design size instead).
+void BM_OpenWithSavedBounds(benchmark::State& st)
+{
+    const QString key = QStringLiteral("Software\\Quorvane\\WindowPosition");
+    const bool absurd = st.range(0) != 0;
+    SaveRegDWord(HKEY_CURRENT_USER, key, QStringLiteral("Left"), 750);
+    SaveRegDWord(HKEY_CURRENT_USER, key, QStringLiteral("Top"), 600);
+    SaveRegDWord(HKEY_CURRENT_USER, key, QStringLiteral("Width"), absurd ? 2147483647 : 11250);
+    SaveRegDWord(HKEY_CURRENT_USER, key, QStringLiteral("Height"), absurd ? 2147483647 : 7500);
+    for (auto _ : st) {
+        frmMain f;
+        f.tmrSteps->blockSignals(true);
+        f.Show();
+        QCoreApplication::processEvents();
+        f.Unload();
+    }
+}
+BENCHMARK(BM_OpenWithSavedBounds)->ArgName("absurd")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 int RunSeconds()
 {

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QShortcutEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -120,6 +121,22 @@ void PushButton::SetCancel(bool on)
         f->CancelButton = this;
     else if (f->CancelButton == this)
         f->CancelButton = nullptr;
+}
+
+bool PushButton::event(QEvent* e)
+{
+    // The access key clicks now; Qt's own handling animates a press whose click lands some 100 ms
+    // later, after the step timer has moved on. An access key shared by two buttons still only
+    // moves the focus between them.
+    if (e->type() == QEvent::Shortcut) {
+        const auto* se = static_cast<QShortcutEvent*>(e);
+        if (!se->isAmbiguous()) {
+            if (isEnabled())
+                click();
+            return true;
+        }
+    }
+    return QPushButton::event(e);
 }
 
 void PushButton::keyPressEvent(QKeyEvent* e)
@@ -444,8 +461,11 @@ void Label::mouseReleaseEvent(QMouseEvent* e)
     const bool click = pressed && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
     pressed = false;
     QLabel::mouseReleaseEvent(e);
-    if (click)
+    if (click) {
+        // The click is this label's own: the container beneath must not take it as well.
+        e->accept();
         emit Click(Index());
+    }
 }
 
 QString MarkupRun(const QString& text, const QColor& foreColor, bool underline)
@@ -522,8 +542,11 @@ void PictureBox::resizeEvent(QResizeEvent* e)
 void PictureBox::mouseReleaseEvent(QMouseEvent* e)
 {
     QLabel::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
+        // The click is this picture's own: the container beneath must not take it as well.
+        e->accept();
         emit Click(Index());
+    }
 }
 
 } // namespace vb

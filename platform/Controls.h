@@ -37,23 +37,23 @@ public:
         W::setVisible(true);
     }
 
-    int Left() const { return l; }
-    int Top() const { return t; }
-    int Width() const { return w; }
-    int Height() const { return h; }
-    void SetLeft(int twips) { Move(twips, t); }
-    void SetTop(int twips) { Move(l, twips); }
-    void SetWidth(int twips) { Move(l, t, twips, h); }
-    void SetHeight(int twips) { Move(l, t, w, twips); }
+    int Left() const { return leftTwips; }
+    int Top() const { return topTwips; }
+    int Width() const { return widthTwips; }
+    int Height() const { return heightTwips; }
+    void SetLeft(int twips) { Move(twips, topTwips); }
+    void SetTop(int twips) { Move(leftTwips, twips); }
+    void SetWidth(int twips) { Move(leftTwips, topTwips, twips, heightTwips); }
+    void SetHeight(int twips) { Move(leftTwips, topTwips, widthTwips, twips); }
     // A negative width or height keeps the current one.
     void Move(int left, int top, int width = -1, int height = -1)
     {
-        l = left;
-        t = top;
+        leftTwips = left;
+        topTwips = top;
         if (width >= 0)
-            w = width;
+            widthTwips = width;
         if (height >= 0)
-            h = height;
+            heightTwips = height;
         applyGeometry();
     }
 
@@ -75,7 +75,7 @@ protected:
     void applyGeometry();
 
 private:
-    int l = 0, t = 0, w = 0, h = 0;
+    int leftTwips = 0, topTwips = 0, widthTwips = 0, heightTwips = 0;
     int index = -1;
 };
 
@@ -85,10 +85,11 @@ QRect ControlGeometryPixels(int left, int top, int width, int height);
 template <class W>
 void ControlOf<W>::applyGeometry()
 {
-    W::setGeometry(ControlGeometryPixels(l, t, w, h));
+    W::setGeometry(ControlGeometryPixels(leftTwips, topTwips, widthTwips, heightTwips));
 }
 
-// A command button. "&Next" makes Alt+N click it; a focused button takes Enter and Space.
+// A command button. "&Next" makes Alt+N click it at once, as a mouse click does; a focused button
+// takes Enter and Space.
 class PushButton : public ControlOf<QPushButton> {
     Q_OBJECT
 public:
@@ -111,6 +112,7 @@ signals:
     void Click(int Index);
 
 protected:
+    bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
@@ -254,7 +256,8 @@ public:
 };
 
 // The window system's plain picture box: a container with an optional picture (scaled to fit
-// when Stretch is set) and a background colour; raises Click.
+// when Stretch is set) and a background colour; raises Click. A click on a label, picture box or
+// frame is that control's own: it raises Click there and reaches no container beneath.
 class PictureBox : public ControlOf<QLabel> {
     Q_OBJECT
 public:

@@ -55,8 +55,11 @@ Frame::Frame(QWidget* container, int left, int top, int width, int height, const
 void Frame::mouseReleaseEvent(QMouseEvent* e)
 {
     QGroupBox::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
+        // The click is this frame's own: the container beneath must not take it as well.
+        e->accept();
         emit Click(Index());
+    }
 }
 
 } // namespace vb

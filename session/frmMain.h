@@ -2,8 +2,10 @@
 // The main window: the whole tapping session on one screen. It owns the step machine (the 10 ms
 // step timer, the moves from step to step, Next/Previous/Pause/Resume/Finish), shows each step
 // (titles, instruction texts, the body diagram with its blinking marker, the hands, the issue and
-// SUD choices, the elapsed time), lays its controls out for any size, and keeps its position in
-// the settings store between runs.
+// SUD choices, the elapsed time), lays its controls out for any size, keeps its position in
+// the settings store between runs, and takes the keys and clicks that drive the session.
+// Its code: frmMain.cpp (life, step machine, display), frmMain_Layout.cpp (controls and layout),
+// frmMain_Position.cpp (saved place), frmMain_Input.cpp (keys and clicks).
 //
 // The controls are public, as a window's controls are to the rest of the program; the procedures
 // are public too so that the input handlers, the commands and the tests reach them directly.
@@ -109,19 +111,37 @@ public:
 
     // ---- Layout ----
     void ArrangeControls();
+    // The elapsed-time label as wide as its text needs, never narrower than designed; it grows to
+    // the left, its right edge staying where the layout put it.
+    void FitTimeLabel();
 
     // ---- Life and position ----
     void FormPos_Save();
     bool FormPos_Read(int32_t& plngLeft, int32_t& plngTop, int32_t& plngWidth, int32_t& plngHeight,
                       int32_t& plngWindowState);
+    // Places the window at its saved bounds, or centres it at its design size when none are saved.
+    // A saved size larger than the screen's available area or smaller than the least usable size
+    // gives way to the design size; bounds that lie on no screen at all are centred; bounds partly
+    // on a screen stay as saved. A saved maximised state maximises the window.
     void SetFormPosition();
     void SetFormCaption();
     void SetColors();
 
-    // ---- Options and commands ----
+    // ---- Keyboard and mouse ----
+    // The window sees every key first. Esc pauses a running session; while paused any key resumes
+    // it and does nothing else; N, Space, Right, Down, Enter and Page Down go to the next step, P,
+    // Backspace, Left, Up and Page Up to the previous one (not on Intro). A key handled here is
+    // consumed (KeyCode set to 0); any other passes on to the focused control unchanged.
+    void Form_KeyDown(int& KeyCode, int Shift) override;
+    void Form_KeyPress(int& KeyAscii) override;
+    // Next, as its button does: a click on the window's background or on its display.
+    void ClickNext();
+    void Form_Click();
     void radMode_Click(int Index);
     void radSUD_Click(int Index);
     void lblSUDUnit_Click(int Index);
+
+    // ---- Commands ----
     void cmdExit_Click();
     void cmdWeb_Click();
 
@@ -135,6 +155,7 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
     void MaximiseOnceFramed(int tries);
 
 private:
@@ -151,6 +172,8 @@ private:
     void CentreOnScreen();
 
     void CreateControls();
+    // The display's labels and pictures move the session on when clicked.
+    void ConnectDisplayClicks();
     // The tool bar and status bar stay at the client area's top and bottom edges at its full width.
     void AlignBars();
 };

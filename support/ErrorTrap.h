@@ -67,3 +67,14 @@ bool TrapErrorsLocally(const QString& title, Body&& body)
         return false;
     }
 }
+
+// Runs one statement whose failure must not stop its caller (a layout step, a statement of a
+// window's unload): an error in it is dropped and the caller goes on with its next statement.
+template <class Body>
+void IgnoreErrors(Body&& body) noexcept
+{
+    try {
+        body();
+    } catch (...) {
+    }
+}

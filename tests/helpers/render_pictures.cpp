@@ -1,6 +1,10 @@
 // Renders the main window's pictures with the tapping-point dots drawn where the window puts them,
-// so a person can check by eye that every dot sits on its point of the body or hand.
-// Usage: render_pictures [picture folder, default the built-in resources] [output folder]
+// so a person can check by eye that every dot sits on its point of the body or hand. The dots'
+// places and the pictures' sizes are read from a main window itself.
+// Usage: render_pictures [picture folder, default the built-in resources]
+// The pictures go to shots/pictures in the build folder (beside this program's folder).
+#include "session/frmMain.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -12,8 +16,7 @@ namespace {
 
 struct Dot {
     int left;
-    int top; // twips inside the picture, as the window's layout stores them
-    const char* tag;
+    int top; // twips inside the picture, as the window places them
 };
 
 struct Picture {
@@ -56,26 +59,39 @@ bool RenderOne(const QString& source, const Picture& pic, const QString& outDir,
     return img.save(QDir(outDir).filePath(name + QStringLiteral(".png")));
 }
 
+// The dots that stand inside one picture of the window, at their places there.
+std::vector<Dot> DotsIn(const frmMain& form, const QWidget* picture)
+{
+    std::vector<Dot> dots;
+    for (const auto& [index, dot] : form.shpStep)
+        if (dot->parentWidget() == picture)
+            dots.push_back({dot->Left(), dot->Top()});
+    if (form.shpGreen->parentWidget() == picture)
+        dots.push_back({form.shpGreen->Left(), form.shpGreen->Top()});
+    return dots;
+}
+
+Picture PictureOf(const frmMain& form, const char* file, const vb::PictureBox* box)
+{
+    return {file, box->Width(), box->Height(), DotsIn(form, box)};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    Q_INIT_RESOURCE(resources);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString inDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(":/");
-    const QString outDir = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("/work/shots-pictures");
+    const QString outDir =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../shots/pictures"));
     QDir().mkpath(outDir);
 
+    const frmMain form;
     const std::vector<Picture> pictures = {
-        {"body.svg", 7140, 8535,
-         {{3330, 150, "TopHead"}, {3210, 1650, "LeftEyeBrow"}, {2580, 1830, "LeftEyeCorner"},
-          {2940, 2100, "LeftUnderEye"}, {3330, 2490, "UnderNose"}, {3330, 3120, "Chin"},
-          {2820, 4170, "LeftCollarbone"}, {1530, 8250, "LeftUnderArm"}, {4110, 1860, "RightEyeCorner"},
-          {3750, 2100, "RightUnderEye"}, {3870, 4170, "RightCollarbone"}, {5130, 8250, "RightUnderArm"},
-          {3480, 1650, "RightEyeBrow"}, {3330, 4650, "Thymus"}}},
-        {"hand_left.svg", 3825, 2415, {{1590, 2130, "LeftHand"}}},
-        {"hand_right.svg", 3825, 2415, {{1980, 2160, "RightHand"}}},
+        PictureOf(form, "body.svg", form.picShape),
+        PictureOf(form, "hand_left.svg", form.picHandLeft),
+        PictureOf(form, "hand_right.svg", form.picHandRight),
         {"icon.svg", 3840, 3840, {}},
         {"web.svg", 360, 360, {}},
         {"menu.svg", 360, 360, {}},
@@ -88,5 +104,6 @@ int main(int argc, char** argv)
         if (pic.widthTwips < 1000)
             ok = RenderOne(source, pic, outDir, 4) && ok;
     }
+    std::printf("%s\n", qPrintable(outDir));
     return ok ? 0 : 1;
 }

@@ -48,8 +48,8 @@ INSTANTIATE_TEST_SUITE_P(MainWindow, Pictures,
                                            PictureCase{":/icon.svg", 256, 256},
                                            PictureCase{":/web.svg", 24, 24},
                                            PictureCase{":/menu.svg", 24, 24}),
-                         [](const auto& info) {
-                             QString name = QString::fromLatin1(info.param.path).mid(2);
+                         [](const ::testing::TestParamInfo<PictureCase>& param) {
+                             QString name = QString::fromLatin1(param.param.path).mid(2);
                              name.chop(4);
                              return name.toStdString();
                          });

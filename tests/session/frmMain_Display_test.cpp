@@ -214,6 +214,26 @@ TEST_F(MainWindowTest, ElapsedTimeShowsHoursFromTheFirstHourOn)
     }
 }
 
+TEST_F(MainWindowTest, ElapsedTimeShowsItsWholeTextGrowingToTheLeft)
+{
+    const auto right = [this] { return form->lblTime_New->Left() + form->lblTime_New->Width(); };
+    const int designedRight = form->cmdNav->Left() - 1200 + 735;
+    ASSERT_EQ(right(), designedRight);
+    for (int32_t seconds : {3599, 3725, 90061, 2147483647}) {
+        form->UpdateTimeElapsed(seconds);
+        const QLabel* label = form->lblTime_New;
+        const int textWidth = label->fontMetrics().horizontalAdvance(label->text());
+        EXPECT_LE(textWidth, label->contentsRect().width()) << label->text().toStdString();
+        EXPECT_GE(form->lblTime_New->Width(), 735);
+        EXPECT_EQ(right(), designedRight) << seconds;
+        testing_support::SaveShot(form->picStatusBar, QStringLiteral("elapsed-time-%1").arg(seconds));
+    }
+    // Relaid for another window size, the widened label keeps its right edge where the layout puts it.
+    form->Move(0, 0, 12000, 8000);
+    form->ArrangeControls();
+    EXPECT_EQ(right(), form->cmdNav->Left() - 1200 + 735);
+}
+
 TEST_F(MainWindowTest, IssueAndSudOptions)
 {
     // Captions of the offered options; 6 and 10 never show.

@@ -62,24 +62,25 @@ TEST_F(PositionTest, FirstStartIsCentredAtTheDesignSizeOnIntro)
 
 TEST_F(PositionTest, NormalBoundsComeBack)
 {
+    // The test screen is 800 by 600 pixels (12000 by 9000 twips).
     auto f = Open();
-    f->Move(1500, 1200, 15000, 9000);
+    f->Move(750, 600, 11250, 7500);
     QCoreApplication::processEvents();
     f->Unload();
-    EXPECT_EQ(Saved("Left"), 1500);
-    EXPECT_EQ(Saved("Top"), 1200);
-    EXPECT_EQ(Saved("Width"), 15000);
-    EXPECT_EQ(Saved("Height"), 9000);
+    EXPECT_EQ(Saved("Left"), 750);
+    EXPECT_EQ(Saved("Top"), 600);
+    EXPECT_EQ(Saved("Width"), 11250);
+    EXPECT_EQ(Saved("Height"), 7500);
     EXPECT_EQ(Saved("State"), 0);
 
     auto g = Open();
-    EXPECT_EQ(g->Left(), 1500);
-    EXPECT_EQ(g->Top(), 1200);
-    EXPECT_EQ(g->Width(), 15000);
-    EXPECT_EQ(g->Height(), 9000);
+    EXPECT_EQ(g->Left(), 750);
+    EXPECT_EQ(g->Top(), 600);
+    EXPECT_EQ(g->Width(), 11250);
+    EXPECT_EQ(g->Height(), 7500);
     EXPECT_EQ(g->WindowState(), vb::vbNormal);
     // Laid out for the restored size.
-    EXPECT_EQ(g->picLeftFrame->Width(), 7455);
+    EXPECT_EQ(g->picLeftFrame->Width(), 5580);
     g->Unload();
     EXPECT_TRUE(reports.calls.empty());
 }
@@ -137,22 +138,82 @@ TEST_F(PositionTest, MinimisedWritesNothing)
     EXPECT_EQ(Saved("State"), 0);
 }
 
-TEST_F(PositionTest, BoundsOffTheScreenAreRestoredAsTheyAre)
+void SaveBounds(int32_t left, int32_t top, int32_t width, int32_t height, int32_t state = 0)
 {
-    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Left"), -30000);
-    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Top"), 60000);
-    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Width"), 9000);
-    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Height"), 6000);
-    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("State"), 7); // not 2: normal
-    auto f = Open();
-    EXPECT_NEAR(f->Left(), -30000, 4 * vb::TwipsPerPixelX()); // shifted by its frame at most
-    EXPECT_EQ(f->Top(), 60000);
-    EXPECT_EQ(f->Width(), 9000);
-    EXPECT_EQ(f->WindowState(), vb::vbNormal);
-    int32_t l, t, w, h, s;
-    EXPECT_TRUE(f->FormPos_Read(l, t, w, h, s));
-    EXPECT_EQ(s, 7);
-    f->Unload();
+    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Left"), left);
+    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Top"), top);
+    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Width"), width);
+    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("Height"), height);
+    SaveRegDWord(HKEY_CURRENT_USER, kKey, QStringLiteral("State"), state);
+}
+
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+
+TEST_F(PositionTest, BoundsPartlyOnTheScreenAreRestoredAsTheyAre)
+{
+    const int32_t places[][2] = {{-9000, 1500}, {6000, 6000}, {750, 8505}};
+    for (const auto& [left, top] : places) {
+        SaveBounds(left, top, 11250, 7500, 7); // a state other than 2 is normal
+        auto f = Open();
+        EXPECT_NEAR(f->Left(), left, 4 * vb::TwipsPerPixelX()) << left; // shifted by its frame at most
+        EXPECT_EQ(f->Top(), top) << left;
+        EXPECT_EQ(f->Width(), 11250) << left;
+        EXPECT_EQ(f->Height(), 7500) << left;
+        EXPECT_EQ(f->WindowState(), vb::vbNormal);
+        f->Unload();
+    }
+    EXPECT_TRUE(reports.calls.empty());
+}
+
+TEST_F(PositionTest, AbsurdOrTinySavedSizesStartAtTheDesignSizeAndAreNotSavedBack)
+{
+    const int32_t sizes[][2] = {{kMax, kMax}, {kMax, 7500}, {11250, kMax}, {1, 1}, {11250, 0}, {11250, -5}, {100, 7500}};
+    for (const auto& [width, height] : sizes) {
+        SaveBounds(750, 600, width, height);
+        auto f = Open();
+        EXPECT_EQ(f->ScaleWidth(), 17280) << width << "x" << height;
+        EXPECT_EQ(f->ScaleHeight(), 10995) << width << "x" << height;
+        EXPECT_EQ(f->Left(), 750); // the place stands: the window is on the screen there
+        EXPECT_EQ(f->Top(), 600);
+        f->Unload();
+        EXPECT_EQ(Saved("Width"), f->Width());
+        EXPECT_EQ(Saved("Height"), f->Height());
+    }
+    EXPECT_TRUE(reports.calls.empty());
+}
+
+TEST_F(PositionTest, BoundsOnNoScreenAreCentredKeepingASoundSize)
+{
+    const int32_t places[][2] = {{20000, 600},  {600, 20000}, {-20000, 600}, {99999999, 99999999},
+                                 {-99999999, -99999999}, {kMin, kMin}, {kMax, kMax}};
+    for (const auto& [left, top] : places) {
+        SaveBounds(left, top, 11250, 7500);
+        auto f = Open();
+        EXPECT_EQ(f->Width(), 11250) << left << "," << top;
+        EXPECT_EQ(f->Height(), 7500) << left << "," << top;
+        EXPECT_NEAR(f->Left(), (vb::ScreenWidthTwips() - 11250) / 2, vb::TwipsPerPixelX()) << left << "," << top;
+        EXPECT_NEAR(f->Top(), (vb::ScreenHeightTwips() - 7500) / 2, vb::TwipsPerPixelY()) << left << "," << top;
+        f->Unload();
+        EXPECT_EQ(Saved("Left"), f->Left());
+        EXPECT_EQ(Saved("Top"), f->Top());
+    }
+    // An absurd size as well: the design size, centred.
+    SaveBounds(kMin, kMax, kMax, 1);
+    auto g = Open();
+    EXPECT_EQ(g->ScaleWidth(), 17280);
+    const double left = std::nearbyint((vb::ScreenWidthTwips() - double(g->Width())) / 2);
+    EXPECT_NEAR(g->Left(), left, 4 * vb::TwipsPerPixelX());
+    g->Unload();
+    // Saved maximised: still maximised.
+    SaveBounds(99999999, 600, 11250, 7500, 2);
+    auto h = Open();
+    EXPECT_EQ(h->WindowState(), vb::vbMaximized);
+    h->SetWindowState(vb::vbNormal);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h->Width(), 11250);
+    EXPECT_LT(h->Left(), vb::ScreenWidthTwips());
+    h->Unload();
     EXPECT_TRUE(reports.calls.empty());
 }
 

@@ -1,0 +1,182 @@
+// Where the main window stands: its saved bounds and state between runs, and placing it there (or
+// centring it) once the window system has framed it.
+#include "session/frmMain.h"
+
+#include "platform/Registry.h"
+#include "platform/Screen.h"
+#include "session/frmMain_Private.h"
+#include "support/ErrorTrap.h"
+#include "support/modRegistry.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdint>
+
+using frmmain::kModule;
+using frmmain::Whole;
+
+namespace {
+
+const QString kPositionKey = QStringLiteral("Software\\Quorvane\\WindowPosition");
+
+// The least outer size at which the window is usable: wide enough for the web button at the place
+// the layout gives it in a narrow window (left 9540, width 1215), which is the widest of the
+// layout's own least widths; a height in the design's proportion.
+constexpr int kLeastWidth = 9540 + 1215;
+constexpr int kLeastHeight = kLeastWidth * frmmain::kDesignHeight / frmmain::kDesignWidth;
+
+// A rectangle in twips, wide enough for any saved 32-bit values and their sums.
+struct TwipsRect {
+    int64_t left, top, width, height;
+    int64_t Overlap(const TwipsRect& o) const
+    {
+        const int64_t w = std::min(left + width, o.left + o.width) - std::max(left, o.left);
+        const int64_t h = std::min(top + height, o.top + o.height) - std::max(top, o.top);
+        return w > 0 && h > 0 ? w * h : 0;
+    }
+};
+
+TwipsRect ToTwips(const QRect& px)
+{
+    return {vb::PixelsToTwipsX(px.x()), vb::PixelsToTwipsY(px.y()), vb::PixelsToTwipsX(px.width()),
+            vb::PixelsToTwipsY(px.height())};
+}
+
+// The screen that holds most of the bounds, or the primary screen when none holds any of them.
+QScreen* ScreenOf(const TwipsRect& bounds)
+{
+    QScreen* best = QGuiApplication::primaryScreen();
+    int64_t most = 0;
+    for (QScreen* s : QGuiApplication::screens()) {
+        const int64_t overlap = bounds.Overlap(ToTwips(s->geometry()));
+        if (overlap > most) {
+            most = overlap;
+            best = s;
+        }
+    }
+    return best;
+}
+
+bool OnAnyScreen(const TwipsRect& bounds)
+{
+    for (QScreen* s : QGuiApplication::screens())
+        if (bounds.Overlap(ToTwips(s->geometry())) > 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+void frmMain::showEvent(QShowEvent* e)
+{
+    vb::Form::showEvent(e);
+    if (placement.pending)
+        QTimer::singleShot(0, this, [this] { ApplyPlacement(); });
+}
+
+void frmMain::ApplyPlacement()
+{
+    if (!placement.pending)
+        return;
+    placement.pending = false;
+    // The user may have minimised or maximised it already; then the window system's place stands.
+    if (WindowState() != vb::vbNormal)
+        return;
+    if (placement.centred)
+        CentreOnScreen();
+    else
+        Move(placement.left, placement.top, placement.width, placement.height);
+    if (placement.maximise)
+        MaximiseOnceFramed(0);
+}
+
+void frmMain::CentreOnScreen()
+{
+    const float l = (float(vb::ScreenWidthTwips()) - float(Width())) / 2.0f;
+    const float t = (float(vb::ScreenHeightTwips()) - float(Height())) / 2.0f;
+    Move(Whole(l), Whole(t));
+}
+
+void frmMain::MaximiseOnceFramed(int tries)
+{
+    // The window manager remembers the size a window had when it was maximised, for restoring it
+    // later: maximise only after the frame is known and the saved outer size has been fitted to it.
+    // A display without a window manager never frames the window; then maximise after a moment.
+    const bool framed = frameGeometry().size() != geometry().size();
+    if (framed || tries >= 25 || QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        if (WindowState() == vb::vbNormal)
+            SetWindowState(vb::vbMaximized);
+        return;
+    }
+    QTimer::singleShot(20, this, [this, tries] { MaximiseOnceFramed(tries + 1); });
+}
+
+void frmMain::FormPos_Save()
+{
+    TrapErrors(kModule, QStringLiteral("FormPos_Save"), [&] {
+        const int32_t left = Left();
+        const int32_t top = Top();
+        const int32_t width = Width();
+        const int32_t height = Height();
+        const int32_t state = WindowState();
+        if (state != vb::vbMaximized) {
+            SaveRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("Left"), left);
+            SaveRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("Top"), top);
+            SaveRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("Width"), width);
+            SaveRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("Height"), height);
+        }
+        SaveRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("State"), state);
+    });
+}
+
+bool frmMain::FormPos_Read(int32_t& plngLeft, int32_t& plngTop, int32_t& plngWidth, int32_t& plngHeight,
+                           int32_t& plngWindowState)
+{
+    bool result = false;
+    TrapErrors(kModule, QStringLiteral("FormPos_Read"), [&] {
+        plngLeft = plngTop = plngWidth = plngHeight = plngWindowState = 0;
+        plngLeft = GetRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("Left"), 0);
+        plngTop = GetRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("Top"), 0);
+        plngWidth = GetRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("Width"), 0);
+        plngHeight = GetRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("Height"), 0);
+        plngWindowState = GetRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("State"), 0);
+        result = plngWidth > 0;
+    });
+    return result;
+}
+
+void frmMain::SetFormPosition()
+{
+    TrapErrors(kModule, QStringLiteral("SetFormPosition"), [&] {
+        int32_t left = 0, top = 0, width = 0, height = 0, state = 0;
+        if (FormPos_Read(left, top, width, height, state)) {
+            // A size the screen cannot hold, or too small to use, gives way to the design size
+            // (-1: the size stays as it is). Bounds partly on a screen are restored as they are;
+            // bounds on no screen at all are centred.
+            const QRect area = ScreenOf({left, top, width, height})->availableGeometry();
+            const bool sizeSound = width >= kLeastWidth && height >= kLeastHeight &&
+                                   width <= vb::PixelsToTwipsX(area.width()) &&
+                                   height <= vb::PixelsToTwipsY(area.height());
+            if (!sizeSound)
+                width = height = -1;
+            const TwipsRect bounds{left, top, sizeSound ? width : Width(), sizeSound ? height : Height()};
+            const bool centred = !OnAnyScreen(bounds);
+            // A display server that places windows itself keeps the place and takes the size.
+            Move(left, top, width, height);
+            if (centred)
+                CentreOnScreen();
+            const bool maximise = state == vb::vbMaximized;
+            // Before the first showing the frame is unknown: the bounds are applied again, and the
+            // window maximised, once it is on screen, so that its normal size is the saved one.
+            placement = {!isVisible(), centred, maximise, left, top, width, height};
+            if (maximise && isVisible())
+                SetWindowState(vb::vbMaximized);
+        } else {
+            CentreOnScreen();
+            placement = {!isVisible(), true, false, 0, 0, 0, 0};
+        }
+    });
+}
