@@ -12,8 +12,6 @@
 
 namespace {
 
-using Query = SqliteStatement;
-
 constexpr uint32_t GenericRead = 0x80000000u;
 constexpr uint32_t GenericWrite = 0x40000000u;
 constexpr uint32_t GenericExecute = 0x20000000u;
@@ -103,6 +101,9 @@ uint32_t Rights(uint32_t sam)
     return rights;
 }
 
+// A key's child of a given folded name.
+constexpr const char* ChildByNameSql = "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2";
+
 struct OpenKey {
     int64_t id;
     uint32_t rights;
@@ -172,7 +173,7 @@ int32_t FindPath(Store& s, int64_t from, const QList<QByteArray>& parts, int64_t
 {
     int64_t current = from;
     for (const QByteArray& part : parts) {
-        Query q = s.Sql("SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
+        SqliteStatement q = s.Sql(ChildByNameSql);
         q.Bind(1, current).Bind(2, Fold(part));
         const int rc = q.Step();
         if (rc == SQLITE_DONE)
@@ -188,7 +189,7 @@ int32_t FindPath(Store& s, int64_t from, const QList<QByteArray>& parts, int64_t
 // Stamps a key with the time its values last changed; inside a write.
 int32_t MarkWritten(Store& s, int64_t id)
 {
-    Query w = s.Sql("UPDATE keys SET written = ?1 WHERE id = ?2");
+    SqliteStatement w = s.Sql("UPDATE keys SET written = ?1 WHERE id = ?2");
     w.Bind(1, NowFileTime()).Bind(2, id);
     const int rc = w.Step();
     return rc == SQLITE_DONE ? ERROR_SUCCESS : s.Fail(rc);
@@ -196,7 +197,7 @@ int32_t MarkWritten(Store& s, int64_t id)
 
 bool KeyExists(Store& s, int64_t id, int32_t* error)
 {
-    Query q = s.Sql("SELECT 1 FROM keys WHERE id = ?1");
+    SqliteStatement q = s.Sql("SELECT 1 FROM keys WHERE id = ?1");
     q.Bind(1, id);
     const int rc = q.Step();
     *error = rc == SQLITE_ROW || rc == SQLITE_DONE ? ERROR_SUCCESS : s.Fail(rc);
@@ -274,7 +275,7 @@ int32_t CreateImpl(HKEY hKey, const QByteArray& subKey, const QByteArray& classN
             for (const QByteArray& part : parts) {
                 int rc;
                 {
-                    Query q = s.Sql("SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
+                    SqliteStatement q = s.Sql(ChildByNameSql);
                     q.Bind(1, current).Bind(2, Fold(part));
                     rc = q.Step();
                     if (rc == SQLITE_ROW) {
@@ -284,7 +285,7 @@ int32_t CreateImpl(HKEY hKey, const QByteArray& subKey, const QByteArray& classN
                 }
                 if (rc != SQLITE_DONE)
                     return s.Fail(rc);
-                Query ins = s.Sql("INSERT INTO keys(parent, name, fold, class, written) VALUES (?1, ?2, ?3, ?4, ?5)");
+                SqliteStatement ins = s.Sql("INSERT INTO keys(parent, name, fold, class, written) VALUES (?1, ?2, ?3, ?4, ?5)");
                 ins.Bind(1, current).Bind(2, part).Bind(3, Fold(part)).Bind(4, cls).Bind(5, now);
                 rc = ins.Step();
                 if ((rc & 0xFF) == SQLITE_CONSTRAINT)
@@ -292,7 +293,7 @@ int32_t CreateImpl(HKEY hKey, const QByteArray& subKey, const QByteArray& classN
                 if (rc != SQLITE_DONE)
                     return s.Fail(rc);
                 created = true;
-                Query last = s.Sql("SELECT last_insert_rowid()");
+                SqliteStatement last = s.Sql("SELECT last_insert_rowid()");
                 if (last.Step() != SQLITE_ROW)
                     return ERROR_REGISTRY_IO_FAILED;
                 current = last.Int(0);
@@ -377,7 +378,7 @@ int32_t RegQueryValueExA(HKEY hKey, const QByteArray& valueName, uint32_t* reser
         return r;
     if (s.Ensure() != ERROR_SUCCESS)
         return ERROR_FILE_NOT_FOUND;
-    Query q = s.Sql("SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
+    SqliteStatement q = s.Sql("SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
     q.Bind(1, key.id).Bind(2, Fold(name));
     const int rc = q.Step();
     if (rc == SQLITE_DONE)
@@ -407,7 +408,7 @@ int32_t RegSetValueExA(HKEY hKey, const QByteArray& valueName, uint32_t, uint32_
     return s.Write([&]() -> int32_t {
         {
             // An existing value keeps its place in the enumeration order and the case of its name.
-            Query q = s.Sql("INSERT INTO vals(key, name, fold, type, data) VALUES (?1, ?2, ?3, ?4, ?5)"
+            SqliteStatement q = s.Sql("INSERT INTO vals(key, name, fold, type, data) VALUES (?1, ?2, ?3, ?4, ?5)"
                             " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
             q.Bind(1, key.id).Bind(2, name).Bind(3, Fold(name)).Bind(4, static_cast<int64_t>(type));
             q.BindBlob(5, data, cbData);
@@ -443,7 +444,7 @@ int32_t RegDeleteKeyA(HKEY hKey, const QByteArray& subKey)
             return ERROR_ACCESS_DENIED;
         int rc;
         {
-            Query children = s.Sql("SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1");
+            SqliteStatement children = s.Sql("SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1");
             children.Bind(1, id);
             rc = children.Step();
             if (rc == SQLITE_ROW)
@@ -451,7 +452,7 @@ int32_t RegDeleteKeyA(HKEY hKey, const QByteArray& subKey)
             if (rc != SQLITE_DONE)
                 return s.Fail(rc);
         }
-        Query del = s.Sql("DELETE FROM keys WHERE id = ?1");
+        SqliteStatement del = s.Sql("DELETE FROM keys WHERE id = ?1");
         del.Bind(1, id);
         rc = del.Step();
         if (rc != SQLITE_DONE)
@@ -474,7 +475,7 @@ int32_t RegDeleteValueA(HKEY hKey, const QByteArray& valueName)
         return r;
     return s.Write([&]() -> int32_t {
         {
-            Query del = s.Sql("DELETE FROM vals WHERE key = ?1 AND fold = ?2");
+            SqliteStatement del = s.Sql("DELETE FROM vals WHERE key = ?1 AND fold = ?2");
             del.Bind(1, key.id).Bind(2, Fold(name));
             const int rc = del.Step();
             if (rc != SQLITE_DONE)
@@ -489,7 +490,7 @@ int32_t RegDeleteValueA(HKEY hKey, const QByteArray& valueName)
 
 // Steps an enumeration query (key id ?1, index ?2) to its row and copies the name in column 0,
 // with its NUL, into a buffer of cch characters; *copied (when given) gets its length.
-int32_t EnumStep(Store& s, Query& q, int64_t keyId, uint32_t index, char* name, uint32_t cch, uint32_t* copied = nullptr)
+int32_t EnumStep(Store& s, SqliteStatement& q, int64_t keyId, uint32_t index, char* name, uint32_t cch, uint32_t* copied = nullptr)
 {
     q.Bind(1, keyId).Bind(2, static_cast<int64_t>(index));
     const int rc = q.Step();
@@ -520,7 +521,7 @@ int32_t RegEnumValueA(HKEY hKey, uint32_t index, char* name, uint32_t* cchName, 
         return r;
     if (s.Ensure() != ERROR_SUCCESS)
         return ERROR_NO_MORE_ITEMS;
-    Query q = s.Sql("SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
+    SqliteStatement q = s.Sql("SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
     if (int32_t r = EnumStep(s, q, key.id, index, name, *cchName, cchName))
         return r;
     if (type)
@@ -539,7 +540,7 @@ int32_t RegEnumKeyA(HKEY hKey, uint32_t index, char* name, uint32_t cchName)
         return r;
     if (s.Ensure() != ERROR_SUCCESS)
         return ERROR_NO_MORE_ITEMS;
-    Query q = s.Sql("SELECT name FROM keys WHERE parent = ?1 ORDER BY fold, name LIMIT 1 OFFSET ?2");
+    SqliteStatement q = s.Sql("SELECT name FROM keys WHERE parent = ?1 ORDER BY fold, name LIMIT 1 OFFSET ?2");
     return EnumStep(s, q, key.id, index, name, cchName);
 }
 
@@ -559,7 +560,7 @@ int32_t RegQueryInfoKeyA(HKEY hKey, char* className, uint32_t* cchClass, uint32_
     QByteArray cls;
     int64_t written = 0;
     {
-        Query q = s.Sql("SELECT class, written FROM keys WHERE id = ?1");
+        SqliteStatement q = s.Sql("SELECT class, written FROM keys WHERE id = ?1");
         q.Bind(1, key.id);
         const int rc = q.Step();
         if (rc == SQLITE_DONE)
@@ -570,7 +571,7 @@ int32_t RegQueryInfoKeyA(HKEY hKey, char* className, uint32_t* cchClass, uint32_
         written = q.Int(1);
     }
     if (subKeys || maxSubKeyLen || maxClassLen) {
-        Query q = s.Sql("SELECT count(*), ifnull(max(length(name)), 0), ifnull(max(length(class)), 0)"
+        SqliteStatement q = s.Sql("SELECT count(*), ifnull(max(length(name)), 0), ifnull(max(length(class)), 0)"
                         " FROM keys WHERE parent = ?1");
         q.Bind(1, key.id);
         const int rc = q.Step();
@@ -584,7 +585,7 @@ int32_t RegQueryInfoKeyA(HKEY hKey, char* className, uint32_t* cchClass, uint32_
             *maxClassLen = static_cast<uint32_t>(q.Int(2));
     }
     if (values || maxValueNameLen || maxValueLen) {
-        Query q = s.Sql("SELECT count(*), ifnull(max(length(name)), 0), ifnull(max(length(data)), 0)"
+        SqliteStatement q = s.Sql("SELECT count(*), ifnull(max(length(name)), 0), ifnull(max(length(data)), 0)"
                         " FROM vals WHERE key = ?1");
         q.Bind(1, key.id);
         const int rc = q.Step();

@@ -151,18 +151,48 @@ bool FileIsOpenAnywhere(const QString& file)
     return open;
 }
 
+// Whether some process holds a lock on the file (SQLite locks its shared memory for as long as
+// a connection uses it). Call only when this process holds no lock on it: closing the descriptor
+// would drop this process's own locks.
+bool FileIsLocked(const QString& file)
+{
+    const int fd = ::open(Native(file).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    const bool locked = ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+    ::close(fd);
+    return locked;
+}
+
+// Whether a process has the store open: seen in /proc (this user's processes), or by the locks
+// that a SQLite connection of any user holds.
+bool StoreInUse(const QString& file)
+{
+    return FileIsOpenAnywhere(file) || FileIsLocked(file) || FileIsLocked(file + SharedMemorySuffix);
+}
+
+// A leftover of this user's own that this user may not write.
+bool IsUnwritableLeftover(const QString& file)
+{
+    struct stat st {};
+    return ::lstat(Native(file).constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+           ::access(Native(file).constData(), R_OK | W_OK) != 0;
+}
+
 // A copy of the program that could only read the store, or an older build of it, may have left
 // shared memory (or an empty log) that this user cannot write; SQLite would then refuse every
 // save. Neither holds data of its own (the shared memory is rebuilt from the log), so once no
-// process has the store open they are removed.
+// process uses the store they are removed.
 void RemoveUnwritableLeftovers(const QString& file)
 {
     const QString shm = file + SharedMemorySuffix;
     const QString wal = file + WalSuffix;
-    const bool staleShm = QFileInfo::exists(shm) && ::access(Native(shm).constData(), R_OK | W_OK) != 0;
-    const bool staleWal = QFileInfo(wal).exists() && QFileInfo(wal).size() == 0 &&
-                          ::access(Native(wal).constData(), R_OK | W_OK) != 0;
-    if ((!staleShm && !staleWal) || FileIsOpenAnywhere(file))
+    const bool staleShm = IsUnwritableLeftover(shm);
+    const bool staleWal = IsUnwritableLeftover(wal) && QFileInfo(wal).size() == 0;
+    if ((!staleShm && !staleWal) || StoreInUse(file))
         return;
     if (staleShm)
         ::unlink(Native(shm).constData());
@@ -188,7 +218,7 @@ public:
     explicit AsideLock(const QString& file) : name(Native(file + LockSuffix))
     {
         for (;;) {
-            fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+            fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
             if (fd < 0)
                 return; // an unwritable folder: nothing there can be moved anyway
             ::flock(fd, LOCK_EX);
@@ -370,7 +400,7 @@ bool RegistryStore::MoveAside(const QString& file)
     if (now != Health::Damaged && now != Health::Foreign)
         return true; // another program set it aside (or mended it) meanwhile
     const QByteArray what = now == Health::Damaged ? "is damaged" : "is not a Quorvane settings store";
-    if (FileIsOpenAnywhere(file)) {
+    if (StoreInUse(file)) {
         Report("Quorvane: the settings store " + Native(file) + " " + what +
                " and a program has it open; it was left as it is and no settings are saved.");
         return false;

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -746,9 +747,10 @@ protected:
     void SetUp() override
     {
         RegistryStore::SetUp();
-        folder = dir.filePath(QStringLiteral("user"));
+        // A name that a URI would have to escape.
+        folder = dir.filePath(QStringLiteral("user ?#%20ü"));
         file = folder + QStringLiteral("/registry.db");
-        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("user")));
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QFileInfo(folder).fileName()));
         ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
         UseStore(file);
         HKEY key = Create(Path);
@@ -757,9 +759,10 @@ protected:
         RegCloseKey(key);
         RegistryCloseStore();
         ASSERT_EQ(Files(), "registry.db");
-        for (const QString& path : {folder, file})
-            if (geteuid() == 0)
+        if (geteuid() == 0) {
+            for (const QString& path : {folder, file})
                 ASSERT_EQ(::chown(QFile::encodeName(path).constData(), OrdinaryUser, OrdinaryGroup), 0);
+        }
     }
     void TearDown() override
     {
@@ -838,7 +841,7 @@ TEST_F(StoreOfAnOrdinaryUser, ASaveRecoversFromFilesLeftByAReadOnlyOpening)
 {
     SetMode(file, 0444);
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(("file:" + QFile::encodeName(file) + "?mode=ro").constData(), &db,
+    ASSERT_EQ(sqlite3_open_v2(("file:" + QUrl::toPercentEncoding(file, "/") + "?mode=ro").constData(), &db,
                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr),
               SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db, "SELECT count(*) FROM vals", nullptr, nullptr, nullptr), SQLITE_OK);
