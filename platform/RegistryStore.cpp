@@ -301,8 +301,8 @@ int32_t RegistryStore::BeginWrite()
     if (readOnly) {
         if (newer && !newerReported) {
             newerReported = true;
-            Report("Quorvane: settings not saved: the settings store " + Native(Path()) +
-                   " was written by a newer version of Quorvane; this version reads it and leaves it as it is.");
+            Report(Path(), "was written by a newer version of Quorvane; this version reads it and leaves it as it is,"
+                           " so settings are not saved.");
         }
         return ERROR_ACCESS_DENIED;
     }
@@ -337,8 +337,9 @@ int32_t RegistryStore::EndWrite(int32_t result)
     return result;
 }
 
-void RegistryStore::Report(const QByteArray& line)
+void RegistryStore::Report(const QString& file, const QByteArray& what)
 {
+    const QByteArray line = "Quorvane: the settings store " + Native(file) + " " + what;
     if (line == lastReport)
         return;
     lastReport = line;
@@ -401,8 +402,7 @@ bool RegistryStore::MoveAside(const QString& file)
         return true; // another program set it aside (or mended it) meanwhile
     const QByteArray what = now == Health::Damaged ? "is damaged" : "is not a Quorvane settings store";
     if (StoreInUse(file)) {
-        Report("Quorvane: the settings store " + Native(file) + " " + what +
-               " and a program has it open; it was left as it is and no settings are saved.");
+        Report(file, what + " and a program has it open; it was left as it is and no settings are saved.");
         return false;
     }
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
@@ -411,14 +411,13 @@ bool RegistryStore::MoveAside(const QString& file)
     for (int n = 2; QFileInfo::exists(aside) || QFileInfo::exists(aside + WalSuffix); ++n)
         aside = file + QLatin1Char('.') + kind + QLatin1Char('-') + stamp + QLatin1Char('-') + QString::number(n);
     if (::rename(Native(file).constData(), Native(aside).constData()) != 0) {
-        Report("Quorvane: the settings store " + Native(file) + " " + what + " and could not be moved aside.");
+        Report(file, what + " and could not be moved aside.");
         return false;
     }
     for (const QString& suffix : {WalSuffix, SharedMemorySuffix, JournalSuffix})
         if (QFileInfo::exists(file + suffix))
             ::rename(Native(file + suffix).constData(), Native(aside + suffix).constData());
-    Report("Quorvane: the settings store " + Native(file) + " " + what + "; it was kept as " + Native(aside) +
-           " and a new store was started.");
+    Report(file, what + "; it was kept as " + Native(aside) + " and a new store was started.");
     return true;
 }
 

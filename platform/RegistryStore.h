@@ -65,7 +65,8 @@ private:
     static Health Examine(sqlite3* conn);
     static Health ExamineFile(const QString& file);
     bool MoveAside(const QString& file);
-    void Report(const QByteArray& line);
+    // One line on standard error about the store file: its name, then what.
+    void Report(const QString& file, const QByteArray& what);
 
     sqlite3* db = nullptr;
     SqliteStatementCache statements;
