@@ -721,6 +721,10 @@ protected:
         file = folder + QStringLiteral("/registry.db");
         ASSERT_TRUE(QDir(dir.path()).mkdir(QFileInfo(folder).fileName()));
         ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+        // A copy the user may run wherever the build lies.
+        helperCopy = dir.filePath(QStringLiteral("registry_access"));
+        ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/registry_access"), helperCopy));
+        ASSERT_EQ(::chmod(QFile::encodeName(helperCopy).constData(), 0755), 0);
         UseStore(file);
         HKEY key = Create(Path);
         ASSERT_EQ(RegSetValueExA(key, "Left", 0, REG_DWORD, "\xDC\x05\0\0", 4), ERROR_SUCCESS); // 1500
@@ -757,7 +761,7 @@ protected:
                                    ::setuid(OrdinaryUser) != 0))
                 ::_exit(125);
         });
-        helper.start(QCoreApplication::applicationDirPath() + QStringLiteral("/registry_access"), args);
+        helper.start(helperCopy, args);
         EXPECT_TRUE(helper.waitForFinished(60000));
         EXPECT_EQ(helper.exitCode(), 0) << helper.readAllStandardError().toStdString();
         return QString::fromUtf8(helper.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -778,6 +782,7 @@ protected:
 
     QString folder;
     QString file;
+    QString helperCopy;
 };
 
 const std::string Saved = "Success";

@@ -196,16 +196,18 @@ const QString WindowPosition = QStringLiteral("Software\\Quorvane\\WindowPositio
 const QStringList RecordNames = {QStringLiteral("Left"), QStringLiteral("Top"), QStringLiteral("Width"),
                                  QStringLiteral("Height"), QStringLiteral("State")};
 
-// The five window values as one snapshot of the store (-1 for a missing one).
+// The five window values as one snapshot of the store (-1 for a missing one); empty when the
+// store stayed busy too long to take one.
 std::vector<int32_t> ReadRecord()
 {
     std::vector<int32_t> record;
-    RegistryTransaction([&record] {
-        record.clear();
+    const int32_t result = RegistryTransaction([&record] {
         for (const QString& name : RecordNames)
             record.push_back(GetRegDWord(HKEY_CURRENT_USER, WindowPosition, name, -1));
         return ERROR_SUCCESS;
     });
+    if (result != ERROR_SUCCESS)
+        record.clear();
     return record;
 }
 
@@ -248,7 +250,7 @@ TEST_F(RegistryValues, TwoProcessesSavingRecordsAtOnceNeverMixThem)
     int mixed = 0;
     while (a.state() != QProcess::NotRunning || b.state() != QProcess::NotRunning) {
         const std::vector<int32_t> record = ReadRecord();
-        if (!IsWhole(record))
+        if (!record.empty() && !IsWhole(record))
             ++mixed;
         a.waitForFinished(1);
         b.waitForFinished(1);
