@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -50,10 +50,34 @@ public:
     {
         if (int32_t r = BeginWrite())
             return r;
-        return EndWrite(body());
+        WriteScope scope(*this);
+        return scope.End(body());
     }
 
 private:
+    // Ends the write it was made for exactly once; a body that leaves by an exception has its
+    // writes undone.
+    class WriteScope {
+    public:
+        explicit WriteScope(RegistryStore& owner) : store(owner) {}
+        ~WriteScope()
+        {
+            if (!ended)
+                store.EndWrite(ERROR_REGISTRY_IO_FAILED);
+        }
+        WriteScope(const WriteScope&) = delete;
+        WriteScope& operator=(const WriteScope&) = delete;
+        int32_t End(int32_t result)
+        {
+            ended = true;
+            return store.EndWrite(result);
+        }
+
+    private:
+        RegistryStore& store;
+        bool ended = false;
+    };
+
     enum class Health { Good, Empty, Newer, Damaged, Foreign, Unusable };
 
     int32_t BeginWrite();

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <grp.h>
 #include <string>
 #include <sys/stat.h>
@@ -688,6 +689,16 @@ TEST_F(RegistryStore, ATransactionKeepsAllItsWritesOrNone)
               }),
               ERROR_DISK_FULL);
     EXPECT_EQ(ValueNames(key), (std::vector<std::string>{"a", "b", "kept"}));
+    // A body that leaves by an exception is undone, and the store goes on working.
+    EXPECT_THROW(RegistryTransaction([key]() -> int32_t {
+                     RegSetValueExA(key, "thrown", 0, REG_SZ, "x", 1);
+                     throw std::runtime_error("body failed");
+                 }),
+                 std::runtime_error);
+    EXPECT_EQ(RegSetValueExA(key, "after", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+    RegistryCloseStore();
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\T\\Inside", &key), ERROR_SUCCESS);
+    EXPECT_EQ(ValueNames(key), (std::vector<std::string>{"a", "b", "kept", "after"}));
     RegCloseKey(key);
 }
 
