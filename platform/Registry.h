@@ -7,7 +7,8 @@
 //
 // Names of keys and values are compared without regard to case and keep the case they were created
 // with. Paths separate levels with '\'. Texts are UTF-8 bytes (our "ANSI code page").
-// Every function returns a Windows result code; none of them throws.
+// Every function returns a Windows result code; none of them throws (RegistryTransaction passes on
+// what its body throws, after undoing the body's writes).
 //
 // Several processes may use the same file at once; each write is one atomic transaction, and
 // RegistryTransaction makes several writes one.
@@ -16,7 +17,8 @@
 // and refuses every write, without leaving any file beside it. A store written by a newer version
 // of the program is read as far as this version understands it and never written. A file that is
 // damaged or not a store of ours is kept beside the store under a new name and a new store is
-// started, unless a process has that file open.
+// started, unless a process has that file open: it then stays as it is, reads answer nothing and
+// writes are refused until the file is free.
 #include "platform/Environment.h" // ExpandEnvironmentStringsA, for the callers that expand stored texts
 
 #include <QByteArray>
