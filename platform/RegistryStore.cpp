@@ -8,12 +8,14 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -27,6 +29,10 @@ constexpr int32_t StoreSchemaVersion = 1;
 constexpr int BusyTimeoutMs = 5000;
 // How often one opening may set a bad file aside and start again.
 constexpr int MaxOpenAttempts = 3;
+// How often, and how far apart, a bad file that a process has open is looked at again before it
+// is left where it is.
+constexpr int InUseRechecks = 5;
+constexpr int InUseRecheckMs = 40;
 
 const QString WalSuffix = QStringLiteral("-wal");
 const QString SharedMemorySuffix = QStringLiteral("-shm");
@@ -402,7 +408,13 @@ bool RegistryStore::MoveAside(const QString& file)
     if (now != Health::Damaged && now != Health::Foreign)
         return true; // another program set it aside (or mended it) meanwhile
     const QByteArray what = now == Health::Damaged ? "is damaged" : "is not a Quorvane settings store";
-    if (StoreInUse(file)) {
+    // Another copy of the program that meets the same file holds it open only while it looks at it.
+    bool inUse = StoreInUse(file);
+    for (int n = 0; inUse && n < InUseRechecks; ++n) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(InUseRecheckMs));
+        inUse = StoreInUse(file);
+    }
+    if (inUse) {
         Report(file, what + " and a program has it open; it was left as it is and no settings are saved.");
         return false;
     }
