@@ -7,12 +7,24 @@
 //
 // Names of keys and values are compared without regard to case and keep the case they were created
 // with. Paths separate levels with '\'. Texts are UTF-8 bytes (our "ANSI code page").
-// Every function returns a Windows result code; none of them throws.
+// Every function returns a Windows result code; none of them throws (RegistryTransaction passes on
+// what its body throws, after undoing the body's writes).
 //
-// Several processes may use the same file at once; each write is one atomic transaction.
+// Several processes may use the same file at once; each write is one atomic transaction, and
+// RegistryTransaction makes several writes one.
+//
+// A store this user may read but not write (the file or its folder read-only) answers the readers
+// and refuses every write, without leaving any file beside it. A store written by a newer version
+// of the program is read as far as this version understands it and never written. A file that is
+// damaged or not a store of ours is kept beside the store under a new name and a new store is
+// started, unless a process has that file open: it then stays as it is, reads answer nothing and
+// writes are refused until the file is free.
+#include "platform/Environment.h" // ExpandEnvironmentStringsA, for the callers that expand stored texts
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 using HKEY = int32_t;
 
@@ -113,11 +125,12 @@ int32_t RegQueryInfoKeyA(HKEY hKey, char* className, uint32_t* cchClass, uint32_
                          int64_t* lastWriteTime);
 int32_t RegCloseKey(HKEY hKey);
 
-// Replaces every %NAME% whose variable is set by its value (names matched exactly, else without
-// regard to case); text that names no set variable stays as it is, and its closing '%' may open
-// the next name. Returns the size needed including the terminating zero;
-// writes dst (nSize bytes) only when that fits. 0 on failure.
-uint32_t ExpandEnvironmentStringsA(const QByteArray& src, char* dst, uint32_t nSize);
+// Runs body as one transaction of the store: the writes that the calls above make inside it reach
+// the file together when body answers ERROR_SUCCESS, and none of them otherwise. Another process
+// sees all of them or none; other threads' calls wait until it ends. Transactions nest: an inner
+// one that fails is undone alone, one that succeeds is kept only with the outer one. Answers
+// body's result, or the store's error (without running body) when the store cannot be written.
+int32_t RegistryTransaction(const std::function<int32_t()>& body);
 
 // For tests and tools: closes the store and every open key handle, so that the next call opens the
 // file that QUORVANE_REGISTRY (or the default) names then.

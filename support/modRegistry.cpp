@@ -8,19 +8,41 @@ namespace {
 
 const QString SaveSucceeded = QStringLiteral("Success");
 const QString SaveFailed = QStringLiteral("No! Failed to save Value");
+constexpr uint32_t DWordSize = 4;
 
-// Opens or creates the key, writes one value and closes the key. A failed write counts as a
-// failure even when the key closes cleanly: the caller must not be told a lost setting was saved.
-QString SaveValue(int32_t plngHKey, const QString& pstrPath, const QString& pstrValue, uint32_t plngType,
-                  const QByteArray& pbytData)
+struct ValueToSave {
+    QString strName;
+    uint32_t lngType;
+    QByteArray bytData;
+};
+
+// Opens or creates the key, writes the values (several in one transaction) and closes the key. A
+// key created stays even when the writes fail. A failed write counts as a failure even when the
+// key closes cleanly: the caller must not be told a lost setting was saved.
+QString SaveValues(int32_t plngHKey, const QString& pstrPath, const std::vector<ValueToSave>& pvalues)
 {
     HKEY lngKey = 0;
     const int32_t lngCreated = RegCreateKeyA(plngHKey, pstrPath.toUtf8(), &lngKey);
-    const int32_t lngWritten = RegSetValueExA(lngKey, pstrValue.toUtf8(), 0, plngType, pbytData.constData(),
-                                              static_cast<uint32_t>(pbytData.size()));
+    const int32_t lngWritten = RegistryTransaction([&]() -> int32_t {
+        for (const ValueToSave& value : pvalues)
+            if (const int32_t lngResult = RegSetValueExA(lngKey, value.strName.toUtf8(), 0, value.lngType,
+                                                         value.bytData.constData(),
+                                                         static_cast<uint32_t>(value.bytData.size())))
+                return lngResult;
+        return ERROR_SUCCESS;
+    });
     const int32_t lngClosed = RegCloseKey(lngKey);
     return lngCreated == ERROR_SUCCESS && lngWritten == ERROR_SUCCESS && lngClosed == ERROR_SUCCESS ? SaveSucceeded
                                                                                                       : SaveFailed;
+}
+
+// A number as a REG_DWORD stores it: least significant byte first.
+QByteArray DWordBytes(int32_t plngData)
+{
+    const uint32_t lngBits = static_cast<uint32_t>(plngData);
+    const char bytData[DWordSize] = {static_cast<char>(lngBits & 0xFF), static_cast<char>(lngBits >> 8 & 0xFF),
+                                     static_cast<char>(lngBits >> 16 & 0xFF), static_cast<char>(lngBits >> 24 & 0xFF)};
+    return QByteArray(bytData, DWordSize);
 }
 
 } // namespace
@@ -30,12 +52,13 @@ int32_t GetRegDWord(int32_t plngHKey, const QString& pstrPath, const QString& ps
     HKEY lngKey = 0;
     // A key that cannot be opened leaves the handle empty and the query below fails.
     RegOpenKeyA(plngHKey, pstrPath.toUtf8(), &lngKey);
-    unsigned char bytData[4] = {0, 0, 0, 0};
-    uint32_t lngSize = sizeof bytData;
+    unsigned char bytData[DWordSize] = {0, 0, 0, 0};
+    uint32_t lngSize = DWordSize;
     uint32_t lngType = REG_NONE;
     const int32_t lngResult = RegQueryValueExA(lngKey, pstrValue.toUtf8(), nullptr, &lngType, bytData, &lngSize);
     RegCloseKey(lngKey);
-    if (lngResult != ERROR_SUCCESS || lngType != REG_DWORD)
+    // A shorter value would read as a number made up of its bytes and zeros.
+    if (lngResult != ERROR_SUCCESS || lngType != REG_DWORD || lngSize != DWordSize)
         return plngDefault;
     // Stored least significant byte first.
     return static_cast<int32_t>(static_cast<uint32_t>(bytData[0]) | static_cast<uint32_t>(bytData[1]) << 8 |
@@ -44,10 +67,16 @@ int32_t GetRegDWord(int32_t plngHKey, const QString& pstrPath, const QString& ps
 
 QString SaveRegDWord(int32_t plngHKey, const QString& pstrPath, const QString& pstrValue, int32_t plngData)
 {
-    const uint32_t lngBits = static_cast<uint32_t>(plngData);
-    const char bytData[4] = {static_cast<char>(lngBits & 0xFF), static_cast<char>(lngBits >> 8 & 0xFF),
-                             static_cast<char>(lngBits >> 16 & 0xFF), static_cast<char>(lngBits >> 24 & 0xFF)};
-    return SaveValue(plngHKey, pstrPath, pstrValue, REG_DWORD, QByteArray(bytData, 4));
+    return SaveValues(plngHKey, pstrPath, {{pstrValue, REG_DWORD, DWordBytes(plngData)}});
+}
+
+QString SaveRegDWords(int32_t plngHKey, const QString& pstrPath, const std::vector<std::pair<QString, int32_t>>& pvalues)
+{
+    std::vector<ValueToSave> values;
+    values.reserve(pvalues.size());
+    for (const auto& [strName, lngData] : pvalues)
+        values.push_back({strName, REG_DWORD, DWordBytes(lngData)});
+    return SaveValues(plngHKey, pstrPath, values);
 }
 
 QString GetRegString(int32_t plngHKey, const QString& pstrPath, const QString& pstrValue, const QString& pstrDefault)
@@ -74,5 +103,5 @@ QString GetRegString(int32_t plngHKey, const QString& pstrPath, const QString& p
 QString SaveRegString(int32_t plngHKey, const QString& pstrPath, const QString& pstrValue, const QString& pstrData)
 {
     // The text's own bytes, without a terminating NUL.
-    return SaveValue(plngHKey, pstrPath, pstrValue, REG_SZ, pstrData.toUtf8());
+    return SaveValues(plngHKey, pstrPath, {{pstrValue, REG_SZ, pstrData.toUtf8()}});
 }

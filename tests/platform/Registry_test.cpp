@@ -4,16 +4,22 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
+#include <stdexcept>
+#include <grp.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -355,37 +361,6 @@ TEST_F(RegistryStore, QueryInfoKeyCountsAndLengths)
     RegCloseKey(key);
 }
 
-TEST(ExpandEnvironmentStrings, ReplacesSetVariablesAndKeepsTheRest)
-{
-    qputenv("QV_EXPAND_A", "alpha");
-    qputenv("QV_EMPTY", "");
-    struct Case {
-        const char* in;
-        const char* out;
-    } cases[] = {
-        {"plain", "plain"},
-        {"%QV_EXPAND_A%\\x", "alpha\\x"},
-        {"%qv_expand_a%", "alpha"},
-        {"a%QV_EMPTY%b", "ab"},
-        {"%QV_UNSET_NAME%", "%QV_UNSET_NAME%"},
-        {"%QV_UNSET_NAME%QV_EXPAND_A%", "%QV_UNSET_NAMEalpha"},
-        {"100%", "100%"},
-        {"%%", "%%"},
-        {"\"%1\"", "\"%1\""},
-        {"", ""},
-    };
-    for (const Case& c : cases) {
-        const uint32_t needed = ExpandEnvironmentStringsA(c.in, nullptr, 0);
-        EXPECT_EQ(needed, std::strlen(c.out) + 1) << c.in;
-        std::string buffer(needed, '#');
-        EXPECT_EQ(ExpandEnvironmentStringsA(c.in, buffer.data(), needed), needed);
-        EXPECT_STREQ(buffer.c_str(), c.out) << c.in;
-    }
-    char tiny[3] = {'#', '#', '#'};
-    EXPECT_EQ(ExpandEnvironmentStringsA("%QV_EXPAND_A%", tiny, 3), 6u);
-    EXPECT_EQ(tiny[0], '#');
-}
-
 // ---- Bad ground ----
 
 TEST_F(RegistryStore, MissingFolderReadsNothingAndRefusesWrites)
@@ -434,25 +409,6 @@ TEST_F(RegistryStore, DefaultFileIsInTheUsersConfigFolder)
     RegistryCloseStore();
     qputenv("XDG_CONFIG_HOME", savedXdg);
     qputenv("HOME", savedHome);
-}
-
-TEST_F(RegistryStore, UnwritableFolderStillReadsButRefusesWrites)
-{
-    if (geteuid() == 0)
-        GTEST_SKIP() << "file permissions do not bind root";
-    ASSERT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
-    RegistryCloseStore();
-    const QString file = dir.filePath(QStringLiteral("registry.db"));
-    QFile::setPermissions(file, QFile::ReadOwner);
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    uint32_t size = 0;
-    const int32_t read = RegQueryValueExA(HKEY_CURRENT_USER, "v", nullptr, nullptr, nullptr, &size);
-    EXPECT_TRUE(read == ERROR_SUCCESS || read == ERROR_FILE_NOT_FOUND) << read;
-    EXPECT_NE(RegSetValueExA(HKEY_CURRENT_USER, "w", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
-    RegistryCloseStore();
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
-    EXPECT_TRUE(QFile::exists(file));
 }
 
 // Damaged or foreign files are kept beside the store under a new name, never lost.
@@ -523,9 +479,80 @@ TEST_P(BadStoreFile, IsKeptAsideAndAFreshStoreIsUsed)
     RegistryCloseStore();
     EXPECT_EQ(RegQueryValueExA(HKEY_CURRENT_USER, "after", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(Aside(dir.path()).size(), 1);
+    // The lock taken while the file was examined is gone with it.
+    EXPECT_FALSE(QFile::exists(file + QStringLiteral(".lock")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, BadStoreFile, ::testing::Values("garbage", "foreign", "overwritten"));
+
+// A file that some program still has open is not moved from under it: that program would go on
+// writing into the moved file. It is moved once nobody holds it.
+TEST_F(BadStoreFile, OneThatAProgramHasOpenStaysWhereItIs)
+{
+    const QString file = dir.filePath(QStringLiteral("registry.db"));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE notes(body TEXT)", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    QProcess holder;
+    holder.setStandardInputFile(file);
+    holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(holder.waitForStarted());
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RegQueryValueExA(HKEY_CURRENT_USER, "v", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, "x", 1), ERROR_ACCESS_DENIED);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(Aside(dir.path()).isEmpty());
+    EXPECT_NE(err.find("has it open"), std::string::npos) << err;
+    EXPECT_FALSE(QFile::exists(file + QStringLiteral(".lock")));
+
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+    EXPECT_EQ(Aside(dir.path()).size(), 1);
+}
+
+// A store of ours from a newer version keeps the user's settings: this version reads them and
+// changes nothing, saying so once.
+TEST_F(RegistryStore, ANewerStoreIsReadAndLeftAsItIs)
+{
+    const QString file = dir.filePath(QStringLiteral("registry.db"));
+    HKEY key = Create("Software\\Quorvane\\WindowPosition");
+    ASSERT_EQ(RegSetValueExA(key, "Left", 0, REG_DWORD, "\x05\0\0\0", 4), ERROR_SUCCESS);
+    RegCloseKey(key);
+    RegistryCloseStore();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA user_version = 2", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    QByteArray before;
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        before = f.readAll();
+    }
+
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Quorvane\\WindowPosition", &key), ERROR_SUCCESS);
+    EXPECT_EQ(Read(key, "Left"), QByteArray("\x05\0\0\0", 4));
+    EXPECT_EQ(RegSetValueExA(key, "Left", 0, REG_DWORD, "\x06\0\0\0", 4), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteValueA(key, "Left"), ERROR_ACCESS_DENIED);
+    HKEY created = 0;
+    EXPECT_EQ(RegCreateKeyA(key, "New", &created), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegSetValueExA(key, "Top", 0, REG_DWORD, "\x06\0\0\0", 4), ERROR_ACCESS_DENIED);
+    RegCloseKey(key);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("newer version"), std::string::npos) << err;
+    EXPECT_NE(err.find(QFile::encodeName(file).toStdString()), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+
+    RegistryCloseStore();
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*damaged*"), QStringLiteral("*foreign*")}).size(), 0);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll() == before);
+}
 
 TEST_F(RegistryStore, AnEmptyFileBecomesAStore)
 {
@@ -616,6 +643,200 @@ TEST_F(RegistryStore, AKilledWriterLeavesEveryCommittedWrite)
     EXPECT_TRUE(committed.subtract(stored).isEmpty()) << committed.size() << " printed writes missing";
     EXPECT_GE(stored.size(), 300);
     EXPECT_EQ(RegQueryValueExA(HKEY_CURRENT_USER, "before", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+}
+
+// ---- Transactions ----
+
+TEST_F(RegistryStore, ATransactionKeepsAllItsWritesOrNone)
+{
+    const auto writeTwo = [](int32_t last) {
+        return RegistryTransaction([last]() -> int32_t {
+            HKEY key = 0;
+            if (int32_t r = RegCreateKeyA(HKEY_CURRENT_USER, "Software\\T\\Inside", &key))
+                return r;
+            int32_t r = RegSetValueExA(key, "a", 0, REG_SZ, "1", 1);
+            if (r == ERROR_SUCCESS)
+                r = RegSetValueExA(key, "b", 0, REG_SZ, "2", 1);
+            RegCloseKey(key);
+            return r == ERROR_SUCCESS ? last : r;
+        });
+    };
+    EXPECT_EQ(writeTwo(ERROR_INVALID_PARAMETER), ERROR_INVALID_PARAMETER);
+    HKEY key = 0;
+    // Undone with the values: the key created inside it.
+    EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\T", &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(writeTwo(ERROR_SUCCESS), ERROR_SUCCESS);
+    RegistryCloseStore();
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\T\\Inside", &key), ERROR_SUCCESS);
+    EXPECT_EQ(ValueNames(key), (std::vector<std::string>{"a", "b"}));
+
+    // Nested: a failing inner one is undone alone; a succeeding one lasts only with the outer.
+    EXPECT_EQ(RegistryTransaction([key]() -> int32_t {
+                  EXPECT_EQ(RegistryTransaction([key] {
+                                RegSetValueExA(key, "undone", 0, REG_SZ, "x", 1);
+                                return ERROR_ACCESS_DENIED;
+                            }),
+                            ERROR_ACCESS_DENIED);
+                  EXPECT_EQ(RegistryTransaction([key] { return RegSetValueExA(key, "kept", 0, REG_SZ, "x", 1); }),
+                            ERROR_SUCCESS);
+                  return ERROR_SUCCESS;
+              }),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegistryTransaction([key]() -> int32_t {
+                  EXPECT_EQ(RegistryTransaction([key] { return RegSetValueExA(key, "lost", 0, REG_SZ, "x", 1); }),
+                            ERROR_SUCCESS);
+                  return ERROR_DISK_FULL;
+              }),
+              ERROR_DISK_FULL);
+    EXPECT_EQ(ValueNames(key), (std::vector<std::string>{"a", "b", "kept"}));
+    // A body that leaves by an exception is undone, and the store goes on working.
+    EXPECT_THROW(RegistryTransaction([key]() -> int32_t {
+                     RegSetValueExA(key, "thrown", 0, REG_SZ, "x", 1);
+                     throw std::runtime_error("body failed");
+                 }),
+                 std::runtime_error);
+    EXPECT_EQ(RegSetValueExA(key, "after", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+    RegistryCloseStore();
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\T\\Inside", &key), ERROR_SUCCESS);
+    EXPECT_EQ(ValueNames(key), (std::vector<std::string>{"a", "b", "kept", "after"}));
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryStore, ATransactionOnAStoreThatCannotBeWrittenDoesNotRun)
+{
+    UseStore(dir.filePath(QStringLiteral("missing-folder/registry.db")));
+    bool ran = false;
+    EXPECT_EQ(RegistryTransaction([&ran] {
+                  ran = true;
+                  return ERROR_SUCCESS;
+              }),
+              ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(ran);
+}
+
+// ---- Another user's permissions ----
+
+// File permissions do not bind root, and the tests may run as root: the store is then handed to
+// an ordinary user (nobody), as whom a helper program reads and saves.
+class StoreOfAnOrdinaryUser : public RegistryStore {
+protected:
+    static constexpr uid_t OrdinaryUser = 65534;
+    static constexpr gid_t OrdinaryGroup = 65534;
+    static constexpr const char* Path = "Software\\Quorvane\\WindowPosition";
+
+    void SetUp() override
+    {
+        RegistryStore::SetUp();
+        // A name that a URI would have to escape.
+        folder = dir.filePath(QStringLiteral("user ?#%20ü"));
+        file = folder + QStringLiteral("/registry.db");
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QFileInfo(folder).fileName()));
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+        // A copy the user may run wherever the build lies.
+        helperCopy = dir.filePath(QStringLiteral("registry_access"));
+        ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/registry_access"), helperCopy));
+        ASSERT_EQ(::chmod(QFile::encodeName(helperCopy).constData(), 0755), 0);
+        UseStore(file);
+        HKEY key = Create(Path);
+        ASSERT_EQ(RegSetValueExA(key, "Left", 0, REG_DWORD, "\xDC\x05\0\0", 4), ERROR_SUCCESS); // 1500
+        ASSERT_EQ(RegSetValueExA(key, "Top", 0, REG_DWORD, "\x84\x03\0\0", 4), ERROR_SUCCESS); // 900
+        RegCloseKey(key);
+        RegistryCloseStore();
+        ASSERT_EQ(Files(), "registry.db");
+        if (geteuid() == 0) {
+            for (const QString& path : {folder, file})
+                ASSERT_EQ(::chown(QFile::encodeName(path).constData(), OrdinaryUser, OrdinaryGroup), 0);
+        }
+    }
+    void TearDown() override
+    {
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        RegistryStore::TearDown();
+    }
+    static void SetMode(const QString& path, mode_t mode)
+    {
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0) << path.toStdString();
+    }
+    // The folder's files, in name order, separated by blanks.
+    std::string Files() const
+    {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name).join(QLatin1Char(' ')).toStdString();
+    }
+
+    // registry_access run as the ordinary user; its output lines.
+    QStringList AsUser(const QStringList& args) const
+    {
+        QProcess helper;
+        helper.setChildProcessModifier([] {
+            if (geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(OrdinaryGroup) != 0 ||
+                                   ::setuid(OrdinaryUser) != 0))
+                ::_exit(125);
+        });
+        helper.start(helperCopy, args);
+        EXPECT_TRUE(helper.waitForFinished(60000));
+        EXPECT_EQ(helper.exitCode(), 0) << helper.readAllStandardError().toStdString();
+        return QString::fromUtf8(helper.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    // Left and Top as the user reads them, separated by a blank.
+    std::string Get() const
+    {
+        return AsUser({QStringLiteral("get"), QString::fromLatin1(Path), QStringLiteral("Left"), QStringLiteral("Top")})
+            .join(QLatin1Char(' '))
+            .toStdString();
+    }
+    std::string Set(int value) const
+    {
+        return AsUser({QStringLiteral("set"), QString::fromLatin1(Path), QStringLiteral("Left"), QString::number(value)})
+            .join(QLatin1Char(' '))
+            .toStdString();
+    }
+
+    QString folder;
+    QString file;
+    QString helperCopy;
+};
+
+const std::string Saved = "Success";
+const std::string NotSaved = "No! Failed to save Value";
+
+TEST_F(StoreOfAnOrdinaryUser, UnwritableFolderStillReadsButRefusesWrites)
+{
+    SetMode(folder, 0555);
+    EXPECT_EQ(Get(), "1500 900");
+    EXPECT_EQ(Set(1), NotSaved);
+    EXPECT_EQ(Get(), "1500 900");
+    EXPECT_EQ(Files(), "registry.db");
+}
+
+// A read-only start must leave nothing that breaks the saves of a later, writable one.
+TEST_F(StoreOfAnOrdinaryUser, AReadOnlyFileIsReadWithoutLeavingFilesBehind)
+{
+    SetMode(file, 0444);
+    EXPECT_EQ(Get(), "1500 900");
+    EXPECT_EQ(Set(1), NotSaved);
+    EXPECT_EQ(Files(), "registry.db");
+    SetMode(file, 0644);
+    EXPECT_EQ(Set(1200), Saved);
+    EXPECT_EQ(Get(), "1200 900");
+    EXPECT_EQ(Files(), "registry.db");
+}
+
+// Shared memory (and an empty log) that an earlier read-only opening left, read-only themselves.
+TEST_F(StoreOfAnOrdinaryUser, ASaveRecoversFromFilesLeftByAReadOnlyOpening)
+{
+    SetMode(file, 0444);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(("file:" + QUrl::toPercentEncoding(file, "/") + "?mode=ro").constData(), &db,
+                              SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "SELECT count(*) FROM vals", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_NE(Files().find("registry.db-shm"), std::string::npos) << Files();
+    ASSERT_FALSE(QFileInfo(folder + QStringLiteral("/registry.db-shm")).permissions() & QFile::WriteOwner);
+    SetMode(file, 0644);
+    EXPECT_EQ(Set(1200), Saved);
+    EXPECT_EQ(Get(), "1200 900");
+    EXPECT_EQ(Files(), "registry.db");
 }
 
 } // namespace

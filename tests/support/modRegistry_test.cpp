@@ -3,11 +3,15 @@
 
 #include "platform/Registry.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QStringList>
 #include <sqlite3.h>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <climits>
+#include <vector>
 #include <gtest/gtest.h>
 
 namespace {
@@ -121,6 +125,8 @@ TEST_F(RegistryValues, AValueOfAnotherTypeReadsAsTheDefault)
         {"TextFourBytes", REG_SZ, "1234", 99, "1234"},
         {"LongText", REG_SZ, "123456789", 99, "123456789"},
         {"Number", REG_DWORD, QByteArray("\1\0\0\0", 4), 1, "dflt"},
+        {"ShortNumber", REG_DWORD, QByteArray("\1\2", 2), 99, "dflt"},
+        {"LongNumber", REG_DWORD, QByteArray("\1\0\0\0\0", 5), 99, "dflt"},
         {"Expand", REG_EXPAND_SZ, QByteArray("%HOME%\0", 7), 99, "dflt"},
         {"Binary", REG_BINARY, QByteArray("\1\0\0\0", 4), 99, "dflt"},
         {"BigEndian", REG_DWORD_BIG_ENDIAN, QByteArray("\0\0\0\1", 4), 99, "dflt"},
@@ -182,6 +188,97 @@ TEST_F(RegistryValues, AStoreThatCannotBeOpenedGivesDefaultsAndFailedSaves)
     EXPECT_EQ(SaveRegString(HKEY_CURRENT_USER, Base, QStringLiteral("Name"), "x"), Failed);
     EXPECT_EQ(GetRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Left"), 5), 5);
     EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, Base, QStringLiteral("Name"), "d"), "d");
+}
+
+// ---- Several numbers saved as one ----
+
+const QString WindowPosition = QStringLiteral("Software\\Quorvane\\WindowPosition");
+const QStringList RecordNames = {QStringLiteral("Left"), QStringLiteral("Top"), QStringLiteral("Width"),
+                                 QStringLiteral("Height"), QStringLiteral("State")};
+
+// The five window values as one snapshot of the store (-1 for a missing one); empty when the
+// store stayed busy too long to take one.
+std::vector<int32_t> ReadRecord()
+{
+    std::vector<int32_t> record;
+    const int32_t result = RegistryTransaction([&record] {
+        for (const QString& name : RecordNames)
+            record.push_back(GetRegDWord(HKEY_CURRENT_USER, WindowPosition, name, -1));
+        return ERROR_SUCCESS;
+    });
+    if (result != ERROR_SUCCESS)
+        record.clear();
+    return record;
+}
+
+bool IsWhole(const std::vector<int32_t>& record)
+{
+    return record.size() == 5 && std::all_of(record.begin(), record.end(), [&](int32_t v) { return v == record[0]; });
+}
+
+TEST_F(RegistryValues, SeveralNumbersAreSavedAllOrNone)
+{
+    EXPECT_EQ(SaveRegDWords(HKEY_CURRENT_USER, WindowPosition,
+                            {{"Left", 1500}, {"Top", 900}, {"Width", 12000}, {"Height", 9000}, {"State", 2}}),
+              Success);
+    EXPECT_EQ(ReadRecord(), (std::vector<int32_t>{1500, 900, 12000, 9000, 2}));
+    uint32_t type = 0;
+    EXPECT_EQ(Raw(WindowPosition, "Width", &type).toHex(), QByteArray("\xe0\x2e\0\0", 4).toHex());
+    EXPECT_EQ(type, REG_DWORD);
+
+    // One value that cannot be saved: none of them is.
+    const QString tooLongName(MaxValueNameLength + 1, QLatin1Char('n'));
+    EXPECT_EQ(SaveRegDWords(HKEY_CURRENT_USER, WindowPosition, {{"Left", 1}, {"Top", 2}, {tooLongName, 3}}), Failed);
+    EXPECT_EQ(ReadRecord(), (std::vector<int32_t>{1500, 900, 12000, 9000, 2}));
+    EXPECT_EQ(SaveRegDWords(HKEY_CURRENT_USER, "\\Bad", {{"Left", 1}}), Failed);
+    EXPECT_EQ(SaveRegDWords(0x12345, WindowPosition, {{"Left", 1}}), Failed);
+}
+
+QString WriterProgram()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/registry_writer");
+}
+
+// Two copies closing at once: the store holds one copy's whole record at every moment, never a mix.
+TEST_F(RegistryValues, TwoProcessesSavingRecordsAtOnceNeverMixThem)
+{
+    constexpr int Records = 300;
+    QProcess a, b;
+    a.start(WriterProgram(), {QStringLiteral("--records"), QStringLiteral("1"), QString::number(Records)});
+    b.start(WriterProgram(), {QStringLiteral("--records"), QStringLiteral("2"), QString::number(Records)});
+    ASSERT_TRUE(a.waitForStarted() && b.waitForStarted());
+    int mixed = 0;
+    while (a.state() != QProcess::NotRunning || b.state() != QProcess::NotRunning) {
+        const std::vector<int32_t> record = ReadRecord();
+        if (!record.empty() && !IsWhole(record))
+            ++mixed;
+        a.waitForFinished(1);
+        b.waitForFinished(1);
+    }
+    EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
+    EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+    EXPECT_EQ(mixed, 0);
+    const std::vector<int32_t> last = ReadRecord();
+    EXPECT_TRUE(IsWhole(last));
+    EXPECT_TRUE(last[0] == 100000 + Records - 1 || last[0] == 200000 + Records - 1) << last[0];
+}
+
+// Killed in the middle of its saves, a copy leaves its last whole record.
+TEST_F(RegistryValues, AKilledSaverLeavesAWholeRecord)
+{
+    QProcess writer;
+    writer.start(WriterProgram(), {QStringLiteral("--records"), QStringLiteral("3"), QStringLiteral("1000000")});
+    QByteArray out;
+    while (out.count('\n') < 100 && writer.waitForReadyRead(30000))
+        out += writer.readAllStandardOutput();
+    ASSERT_GE(out.count('\n'), 100);
+    writer.kill(); // SIGKILL
+    writer.waitForFinished(10000);
+    out += writer.readAllStandardOutput();
+    const QList<QByteArray> lines = out.trimmed().split('\n');
+    const std::vector<int32_t> record = ReadRecord();
+    EXPECT_TRUE(IsWhole(record)) << record[0] << " " << record[4];
+    EXPECT_GE(record[0], 300000 + lines.last().toInt());
 }
 
 } // namespace

@@ -1,0 +1,108 @@
+#pragma once
+// The settings store's file: where it lives, opening it (writable, or read-only without leaving
+// any file beside it), telling a store of ours from a damaged, foreign or newer file, setting a
+// bad file aside, setting a new file up, and running writes as transactions.
+//
+// Not thread-safe by itself: the registry calls hold their own lock around every use.
+#include "platform/Registry.h"
+#include "platform/SqliteStatement.h"
+
+#include <QString>
+
+#include <cstdint>
+
+struct sqlite3;
+
+// The key table's rows 1 to 4 are the four roots, in the order of their HKEY numbers.
+inline constexpr int64_t FirstRootRow = 1;
+inline constexpr int64_t LastRootRow = 4;
+
+class RegistryStore {
+public:
+    RegistryStore() = default;
+    ~RegistryStore() { Close(); }
+    RegistryStore(const RegistryStore&) = delete;
+    RegistryStore& operator=(const RegistryStore&) = delete;
+
+    // The file the next opening would use (or the one in use): $QUORVANE_REGISTRY, else
+    // $XDG_CONFIG_HOME/Quorvane/registry.db (~/.config/... when unset or relative).
+    static QString Path();
+
+    // ERROR_SUCCESS when the store can be read, opening it on first use. A store this user may
+    // not write, and one written by a newer version, are opened for reading; Write refuses them.
+    int32_t Ensure();
+    // Closes the file; the next Ensure opens it afresh. Inside a transaction, the rest of that
+    // transaction fails.
+    void Close();
+
+    SqliteStatement Sql(const char* sql) { return SqliteStatement(db, statements, sql); }
+    // A statement's outcome as a result code; a damaged file is closed so that the next call
+    // examines it afresh.
+    int32_t Fail(int rc);
+    // Rows the last statement changed.
+    int Changes() const;
+
+    // Runs body inside one write transaction and commits only when it answers ERROR_SUCCESS.
+    // Inside another Write the body is a savepoint of the outer transaction: undone alone when it
+    // fails, committed only with the outer one.
+    template <class Body>
+    int32_t Write(Body body)
+    {
+        if (int32_t r = BeginWrite())
+            return r;
+        WriteScope scope(*this);
+        return scope.End(body());
+    }
+
+private:
+    // Ends the write it was made for exactly once; a body that leaves by an exception has its
+    // writes undone.
+    class WriteScope {
+    public:
+        explicit WriteScope(RegistryStore& owner) : store(owner) {}
+        ~WriteScope()
+        {
+            if (!ended)
+                store.EndWrite(ERROR_REGISTRY_IO_FAILED);
+        }
+        WriteScope(const WriteScope&) = delete;
+        WriteScope& operator=(const WriteScope&) = delete;
+        int32_t End(int32_t result)
+        {
+            ended = true;
+            return store.EndWrite(result);
+        }
+
+    private:
+        RegistryStore& store;
+        bool ended = false;
+    };
+
+    enum class Health { Good, Empty, Newer, Damaged, Foreign, Unusable };
+
+    int32_t BeginWrite();
+    int32_t EndWrite(int32_t result);
+    int Exec(const char* sql);
+    int32_t Open();
+    int32_t Connect(const QString& file);
+    int32_t Initialise();
+    static Health Examine(sqlite3* conn);
+    static Health ExamineFile(const QString& file);
+    bool MoveAside(const QString& file);
+    // One line on standard error about the store file: its name, then what.
+    void Report(const QString& file, const QByteArray& what);
+
+    sqlite3* db = nullptr;
+    SqliteStatementCache statements;
+    // Reads only: the user may not write the file or its folder, or a newer version wrote it.
+    bool readOnly = false;
+    bool newer = false;
+    bool newerReported = false;
+    // Open write transactions (an outer one and its savepoints); broken once the file was closed
+    // inside one, until the outer one ends.
+    int depth = 0;
+    bool broken = false;
+    // The last line written to standard error, so that a call repeated on the same bad file does
+    // not say it again.
+    QByteArray lastReport;
+};
