@@ -155,9 +155,14 @@ void ReplaceFile(const QString& path, const QByteArray& text)
         RaiseFileError(temp);
     if (temp.write(text) != text.size() || !temp.flush() || ::fsync(temp.handle()) != 0)
         RaiseFileError(temp);
-    // A temporary file is private to its owner; the list is an ordinary file.
-    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                        QFileDevice::ReadOther);
+    // A temporary file is private to its owner; the list keeps the permissions it had, or those of
+    // an ordinary file.
+    struct stat old {};
+    if (::lstat(QFile::encodeName(info.absoluteFilePath()).constData(), &old) == 0 && S_ISREG(old.st_mode))
+        ::fchmod(temp.handle(), old.st_mode & 07777);
+    else
+        temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                            QFileDevice::ReadOther);
     const QString tempName = temp.fileName();
     temp.close();
     if (std::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0)

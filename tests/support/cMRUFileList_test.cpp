@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -194,6 +195,15 @@ TEST_F(RecentFiles, TheFirstLoadWithoutAFileStartsAnEmptyListOfSix)
     EXPECT_EQ(list.FileCount(), 0);
     EXPECT_EQ(ListText(), "MaxCount,6\r\nCount,0\r\n");
     EXPECT_TRUE(reports.calls.empty());
+    // A new list is an ordinary file; a list made private stays private when it is saved again.
+    const auto mode = [this] {
+        struct stat st {};
+        return ::stat(QFile::encodeName(ListFile()).constData(), &st) == 0 ? st.st_mode & 0777 : 0u;
+    };
+    EXPECT_EQ(mode(), 0644u);
+    ASSERT_EQ(::chmod(QFile::encodeName(ListFile()).constData(), 0600), 0);
+    ASSERT_TRUE(list.Save(false));
+    EXPECT_EQ(mode(), 0600u);
 }
 
 TEST_F(RecentFiles, FileEntriesFollowTheFilesOrderNotTheirNumbers)
