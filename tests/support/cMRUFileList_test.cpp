@@ -164,7 +164,7 @@ TEST_F(RecentFiles, MenuCaptionsShortenLongPathsAtTheirSeparators)
     } cases[] = {
         {QStringLiteral("C:\\Projects\\Clients\\Reports\\Quarterly\\summary.txt"),
          QStringLiteral("&1)  ...\\Reports\\Quarterly\\summary.txt")},
-        {QStringLiteral("/home/Projects/Clients/Reports/Quarterly/summary.txt"),
+        {QStringLiteral("C:/Projects/Clients/Reports/Quarterly/summary.txt"),
          QStringLiteral("&2)  .../Reports/Quarterly/summary.txt")},
         {QStringLiteral("C:\\a\\bcdefghijklmnopqrstuvwxyz123"), QStringLiteral("&3)  C:\\a\\bcdefghijklmnopqrstuvwxyz123")},
         {QStringLiteral("/a/b/cdefghijklmnopqrstuvwxyz1234"), QStringLiteral("&4)  /a/b/cdefghijklmnopqrstuvwxyz1234")},
@@ -180,8 +180,10 @@ TEST_F(RecentFiles, MenuCaptionsShortenLongPathsAtTheirSeparators)
     cMRUFileList list;
     list.MRU_Read();
     ASSERT_EQ(list.FileCount(), 8);
-    EXPECT_EQ(list.FILE(3).size(), 33);
-    EXPECT_EQ(list.FILE(1).size(), 49);
+    for (int32_t i : {1, 2})
+        EXPECT_EQ(list.FILE(i).size(), 49);
+    for (int32_t i : {3, 4})
+        EXPECT_EQ(list.FILE(i).size(), 33);
     for (int32_t i = 1; i <= 8; ++i)
         EXPECT_EQ(list.MenuCaption(i), cases[i - 1].caption);
     EXPECT_EQ(RaisedNumber([&] { list.MenuCaption(9); }), 9);
