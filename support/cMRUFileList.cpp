@@ -1,0 +1,387 @@
+#include "support/cMRUFileList.h"
+
+#include "platform/VbError.h"
+#include "support/ErrorTrap.h"
+#include "support/cRegistry.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+QString MRUFolder;
+
+namespace {
+
+const QString Module = QStringLiteral("cMRUFileList");
+constexpr int32_t errBadFileName = 52;
+constexpr int32_t errBadRecordLength = 59;
+constexpr int32_t errPastEnd = 62;
+constexpr int32_t errPathFileAccess = 75;
+constexpr int32_t errObjectNotSet = 91;
+// No path is this long; a longer field is not a record of ours.
+constexpr qsizetype MaxFieldLength = 32767;
+
+QString ListFilePath() { return MRUFolder + QStringLiteral("mru.ini"); }
+
+enum class Search { Found, NotFound, Rejected };
+
+// Looks for one plain file of exactly this name (no wildcards). Hidden files (a name beginning
+// with '.'), folders and devices are not found. A name the file system cannot take is Rejected.
+Search SearchFile(const QString& path)
+{
+    if (path.isEmpty())
+        return Search::NotFound;
+    if (path.contains(QChar(u'\0')))
+        return Search::Rejected;
+    const QString name = QFileInfo(path).fileName();
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
+        return Search::NotFound;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == ENAMETOOLONG ? Search::Rejected : Search::NotFound;
+    return S_ISREG(st.st_mode) ? Search::Found : Search::NotFound;
+}
+
+bool SameFile(const QString& a, const QString& b)
+{
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// Two spellings are one entry when they are the same text, or when they differ only in case and
+// the file system takes them for the same file (as a case-insensitive one does).
+bool SameEntry(const QString& listed, const QString& given)
+{
+    return listed == given || (listed.compare(given, Qt::CaseInsensitive) == 0 && SameFile(listed, given));
+}
+
+// The path as one field of a record: quoted only where the plain form would not read back.
+QByteArray PathField(const QString& path)
+{
+    const QByteArray bytes = path.toUtf8();
+    const bool plain = !bytes.contains(',') && !bytes.contains('\r') && !bytes.contains('\n') &&
+                       !bytes.startsWith(' ') && !bytes.startsWith('\t') && !bytes.startsWith('"');
+    if (plain)
+        return bytes;
+    QByteArray quoted = bytes;
+    quoted.replace("\"", "\"\"");
+    return '"' + quoted + '"';
+}
+
+// Reads the fields of the list file: each ends at a comma or a line end (CR LF, LF or CR); blanks
+// before a field are skipped; a quoted field is read whole, a doubled quote inside it standing for
+// one, and whatever follows its closing quote up to the next delimiter is dropped.
+class FieldReader {
+public:
+    explicit FieldReader(QIODevice& device) : in(device) {}
+    bool AtEnd() const { return in.atEnd(); }
+    QByteArray Next()
+    {
+        if (in.atEnd())
+            vb::Raise(errPastEnd, QStringLiteral("Input past end of file"));
+        char c = 0;
+        while (Peek(c) && (c == ' ' || c == '\t'))
+            in.getChar(&c);
+        QByteArray field;
+        if (Peek(c) && c == '"') {
+            in.getChar(&c);
+            while (in.getChar(&c)) {
+                if (c == '"') {
+                    if (!Peek(c) || c != '"')
+                        break;
+                    in.getChar(&c);
+                }
+                Append(field, c);
+            }
+            while (in.getChar(&c) && !EndsField(c)) {
+            }
+        } else {
+            while (in.getChar(&c) && !EndsField(c))
+                Append(field, c);
+        }
+        return field;
+    }
+
+private:
+    bool Peek(char& c) { return in.peek(&c, 1) == 1; }
+    // A CR LF pair is one line end.
+    bool EndsField(char c)
+    {
+        if (c == ',' || c == '\n')
+            return true;
+        if (c != '\r')
+            return false;
+        char next = 0;
+        if (Peek(next) && next == '\n')
+            in.getChar(&next);
+        return true;
+    }
+    static void Append(QByteArray& field, char c)
+    {
+        if (field.size() >= MaxFieldLength)
+            vb::Raise(errBadRecordLength, QStringLiteral("Bad record length"));
+        field.append(c);
+    }
+    QIODevice& in;
+};
+
+// A number field: empty reads as 0, anything else must be a number.
+int32_t NumberField(const QByteArray& field)
+{
+    const QString text = QString::fromUtf8(field).trimmed();
+    return text.isEmpty() ? 0 : CLng(text);
+}
+
+[[noreturn]] void RaiseFileError(const QFileDevice& file)
+{
+    vb::Raise(errPathFileAccess, QStringLiteral("Path/File access error (%1)").arg(file.errorString()));
+}
+
+// Replaces the file at path with text: written beside it under a temporary name and renamed over
+// it, so that a failed write leaves the old file whole and a symbolic link standing at path is
+// replaced, never written through.
+void ReplaceFile(const QString& path, const QByteArray& text)
+{
+    const QFileInfo info(path);
+    QTemporaryFile temp(info.absolutePath() + QLatin1Char('/') + info.fileName() + QStringLiteral(".XXXXXX"));
+    if (!temp.open())
+        RaiseFileError(temp);
+    if (temp.write(text) != text.size() || !temp.flush() || ::fsync(temp.handle()) != 0)
+        RaiseFileError(temp);
+    // A temporary file is private to its owner; the list keeps the permissions it had, or those of
+    // an ordinary file.
+    struct stat old {};
+    if (::lstat(QFile::encodeName(info.absoluteFilePath()).constData(), &old) == 0 && S_ISREG(old.st_mode))
+        ::fchmod(temp.handle(), old.st_mode & 07777);
+    else
+        temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                            QFileDevice::ReadOther);
+    const QString tempName = temp.fileName();
+    temp.close();
+    if (std::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0)
+        vb::Raise(errPathFileAccess, QStringLiteral("Path/File access error (%1)").arg(QString::fromLocal8Bit(strerror(errno))));
+    temp.setAutoRemove(false);
+}
+
+// Save and Load give up quietly: their caller learns of a failure from the result alone.
+template <class Body>
+bool Quietly(Body&& body)
+{
+    try {
+        body();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+cRegistry& Needed(cRegistry* cR)
+{
+    if (!cR)
+        vb::Raise(errObjectNotSet);
+    return *cR;
+}
+
+QString EntryValueName(int32_t i) { return QStringLiteral("File") + QString::number(i); }
+
+} // namespace
+
+QString& cMRUFileList::Entry(int32_t iIndex)
+{
+    if (iIndex < 1 || iIndex > mlngMaxFileCount || static_cast<size_t>(iIndex) > mstrFiles.size())
+        vb::Raise(vb::errSubscript);
+    return mstrFiles[static_cast<size_t>(iIndex) - 1];
+}
+
+const QString& cMRUFileList::Entry(int32_t iIndex) const { return const_cast<cMRUFileList*>(this)->Entry(iIndex); }
+
+void cMRUFileList::setMaxFileCount(int32_t lMax)
+{
+    if (lMax == mlngMaxFileCount)
+        return;
+    if (lMax < 1 || lMax > MRUMaxFileCountLimit)
+        vb::Raise(vb::errSubscript);
+    mstrFiles.resize(static_cast<size_t>(lMax));
+    mlngMaxFileCount = lMax;
+}
+
+QString cMRUFileList::FILE(int32_t iIndex) const { return Entry(iIndex); }
+
+bool cMRUFileList::FileExists(int32_t iIndex) const { return !Entry(iIndex).isEmpty(); }
+
+QString cMRUFileList::MenuCaption(int32_t iIndex) const
+{
+    const QString& entry = Entry(iIndex);
+    QString s = entry;
+    const qsizetype n = entry.size();
+    constexpr qsizetype Shown = 32;
+    if (n > Shown) {
+        qsizetype kept = -1;
+        for (qsizetype p = n - 1; p >= 0; --p) {
+            if (entry[p] != QLatin1Char('\\') && entry[p] != QLatin1Char('/'))
+                continue;
+            // Positions count from 1 in the rule "at most 32 characters after the separator".
+            if (n - (p + 1) <= Shown) {
+                kept = p;
+                continue;
+            }
+            s = QStringLiteral("...") + entry.mid(kept >= 0 ? kept : p);
+            break;
+        }
+    }
+    s.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return QLatin1Char('&') + QString::number(iIndex) + QStringLiteral(")  ") + s;
+}
+
+void cMRUFileList::AddFile(const QString& sfileName)
+{
+    const Search found = SearchFile(sfileName);
+    if (found == Search::Rejected)
+        vb::Raise(errBadFileName);
+    if (found == Search::NotFound)
+        return;
+    int32_t p = 0;
+    for (int32_t i = 1; i <= mlngFileCount; ++i) {
+        if (SameEntry(Entry(i), sfileName)) {
+            p = i;
+            break;
+        }
+    }
+    if (p == 0) {
+        if (mlngFileCount < mlngMaxFileCount)
+            ++mlngFileCount;
+        p = mlngFileCount;
+    }
+    for (int32_t i = p - 1; i >= 1; --i)
+        Entry(i + 1) = Entry(i);
+    Entry(1) = sfileName;
+}
+
+bool cMRUFileList::Save(bool pblnUseRegistry, cRegistry* cR)
+{
+    if (!pblnUseRegistry)
+        return MRU_Save();
+    return Quietly([&] {
+        cRegistry& reg = Needed(cR);
+        reg.setValueKey(QStringLiteral("MaxCount"));
+        reg.setValueType(REG_DWORD);
+        reg.setValue(mlngMaxFileCount);
+        reg.setValueKey(QStringLiteral("Count"));
+        reg.setValueType(REG_DWORD);
+        reg.setValue(mlngFileCount);
+        for (int32_t i = 1; i <= mlngFileCount; ++i) {
+            reg.setValueKey(EntryValueName(i));
+            reg.setValueType(REG_SZ);
+            reg.setValue(Entry(i));
+            // An empty value would read as a missing one: a blank stands in for it.
+            if (CStr(reg.Value()).isEmpty())
+                reg.setValue(QStringLiteral(" "));
+        }
+    });
+}
+
+bool cMRUFileList::MRU_Save()
+{
+    bool saved = false;
+    TrapErrors(Module, QStringLiteral("MRU_Save"), [&] {
+        QByteArray text = "MaxCount," + QByteArray::number(mlngMaxFileCount) + "\r\n" + "Count," +
+                          QByteArray::number(mlngFileCount) + "\r\n";
+        for (int32_t i = 1; i <= mlngFileCount; ++i)
+            text += "File" + QByteArray::number(i) + ',' + PathField(Entry(i)) + "\r\n";
+        ReplaceFile(ListFilePath(), text);
+        saved = true;
+    });
+    return saved;
+}
+
+void cMRUFileList::MRU_Read()
+{
+    const QString path = ListFilePath();
+    QFile file(path);
+    int32_t count = mlngFileCount;
+    int32_t read = 0;
+    TrapErrors(Module, QStringLiteral("MRU_Read"), [&] {
+        if (!FileExistsA(path)) {
+            setMaxFileCount(6);
+            count = 0;
+            MRU_Save();
+            return;
+        }
+        if (!file.open(QIODevice::ReadOnly))
+            RaiseFileError(file);
+        FieldReader in(file);
+        while (!in.AtEnd()) {
+            const QByteArray key = in.Next();
+            if (key == "MaxCount") {
+                setMaxFileCount(std::min(NumberField(in.Next()), MRUMaxFileCountLimit));
+            } else if (key == "Count") {
+                count = NumberField(in.Next());
+            } else if (key.isEmpty()) {
+                break;
+            } else {
+                // Entries follow the file's order; the number in the key is not looked at.
+                QString& entry = Entry(read + 1);
+                entry = QString::fromUtf8(in.Next());
+                ++read;
+            }
+        }
+    });
+    file.close();
+    // The count never promises more entries than the file gave or the list can hold.
+    mlngFileCount = std::clamp(count, 0, std::min(read, mlngMaxFileCount));
+}
+
+bool cMRUFileList::Load(bool pblnUseRegistry, cRegistry* cR)
+{
+    if (!pblnUseRegistry) {
+        MRU_Read();
+        return true;
+    }
+    int32_t kept = 0;
+    bool loading = false;
+    const bool ok = Quietly([&] {
+        cRegistry& reg = Needed(cR);
+        reg.setValueKey(QStringLiteral("MaxCount"));
+        if (!reg.KeyExists())
+            return;
+        reg.setValueType(REG_DWORD);
+        setMaxFileCount(std::min(CLng(reg.Value()), MRUMaxFileCountLimit));
+        if (mlngMaxFileCount < 1)
+            return;
+        reg.setValueKey(QStringLiteral("Count"));
+        reg.setValueType(REG_DWORD);
+        const int32_t stored = std::min(CLng(reg.Value()), MRUMaxFileCountLimit);
+        loading = true;
+        for (int32_t i = 1; i <= stored && kept < mlngMaxFileCount; ++i) {
+            reg.setValueKey(EntryValueName(i));
+            // A read that finds the value sets its type: left at none, the value is missing.
+            reg.setValueType(REG_NONE);
+            const QString path = CStr(reg.Value());
+            const bool present = reg.ValueType() != static_cast<int32_t>(REG_NONE);
+            if (SearchFile(path) == Search::Found) {
+                ++kept;
+                Entry(kept) = path;
+            } else if (present) {
+                // A gone file's value is removed; a missing one (a gap) costs nothing after it.
+                reg.DeleteValue();
+            }
+        }
+    });
+    if (loading)
+        mlngFileCount = kept;
+    return ok;
+}
+
+bool cMRUFileList::FileExistsA(const QString& sPath) const
+{
+    bool found = false;
+    TrapErrorsLocally(QStringLiteral("FileExistsA"), [&] { found = SearchFile(sPath) == Search::Found; });
+    return found;
+}
