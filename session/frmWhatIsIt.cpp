@@ -2,6 +2,7 @@
 
 #include "platform/AppInfo.h"
 #include "platform/Registry.h"
+#include "platform/Strings.h"
 #include "platform/VbError.h"
 #include "session/modOptions.h"
 #include "support/ErrorTrap.h"
@@ -28,18 +29,6 @@ constexpr OptionButtons kButtonsOptionOn = {
     "Close this window and proceed to the main window (Esc)"};
 constexpr OptionButtons kButtonsOptionOff = {"Show On Startup", "Show this window every time the program starts",
                                              "&Close", "Close this window"};
-
-// Blanks only, as the link's address is trimmed before it is opened.
-QString TrimBlanks(const QString& s)
-{
-    qsizetype first = 0;
-    qsizetype last = s.size();
-    while (first < last && s.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && s.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return s.mid(first, last - first);
-}
 
 } // namespace
 
@@ -124,4 +113,4 @@ bool frmWhatIsIt::OKAction()
     });
 }
 
-void frmWhatIsIt::lblLearnMore_Click() { OpenURL(this, TrimBlanks(lblLearnMore->Tag), false); }
+void frmWhatIsIt::lblLearnMore_Click() { OpenURL(this, vb::Trim(lblLearnMore->Tag), false); }

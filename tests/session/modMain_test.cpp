@@ -1,6 +1,7 @@
 // Start-up: the single-instance question comes before any window and No ends everything; the
 // introduction window, when the option is on, is shown and closed before the main window exists;
 // a copy killed earlier never makes the next start ask; CenterForm's arithmetic.
+#include "RunningCopy.h"
 #include "TestSupport.h"
 #include "platform/Instance.h"
 #include "platform/Registry.h"
@@ -16,16 +17,15 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
 
 using testing_support::MsgBoxRecorder;
+using testing_support::OwnStore;
+using testing_support::RunningCopy;
 using testing_support::WhenModal;
 
 namespace {
@@ -36,16 +36,12 @@ const QString kQuestion = QStringLiteral(
 // Each test starts with a settings store (and so an instance lock) of its own.
 class StartUpTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
-    QByteArray savedStore;
-    std::unique_ptr<QProcess> otherCopy;
+    std::unique_ptr<OwnStore> store;
+    std::unique_ptr<RunningCopy> otherCopy;
 
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        savedStore = qgetenv("QUORVANE_REGISTRY");
-        RegistryCloseStore();
-        qputenv("QUORVANE_REGISTRY", QFile::encodeName(dir.filePath(QStringLiteral("registry.db"))));
+        store = std::make_unique<OwnStore>();
         JournalEnabled = -1;
         BottomRowFlag = -1;
     }
@@ -59,24 +55,14 @@ protected:
         if (WhatIsItWindow)
             WhatIsItWindow->Unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (otherCopy && otherCopy->state() != QProcess::NotRunning)
-            KillOtherCopy();
-        RegistryCloseStore();
-        qputenv("QUORVANE_REGISTRY", savedStore);
+        otherCopy.reset();
+        store.reset();
     }
 
     void StartOtherCopy()
     {
-        otherCopy = std::make_unique<QProcess>();
-        otherCopy->start(QCoreApplication::applicationDirPath() + QStringLiteral("/instance_holder"));
-        ASSERT_TRUE(otherCopy->waitForStarted(5000));
-        ASSERT_TRUE(otherCopy->waitForReadyRead(5000));
-        ASSERT_EQ(otherCopy->readLine().trimmed().left(1), "0");
-    }
-    void KillOtherCopy()
-    {
-        ::kill(static_cast<pid_t>(otherCopy->processId()), SIGKILL);
-        otherCopy->waitForFinished(5000);
+        otherCopy = std::make_unique<RunningCopy>();
+        ASSERT_EQ(otherCopy->SawOther(), 0);
     }
     void SetOption(int32_t value)
     {
@@ -84,7 +70,7 @@ protected:
     }
     QByteArray StoreDigest() const
     {
-        QFile f(dir.filePath(QStringLiteral("registry.db")));
+        QFile f(store->FilePath());
         if (!f.open(QIODevice::ReadOnly))
             return {};
         return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
@@ -197,7 +183,7 @@ TEST_F(StartUpTest, TheIntroductionWindowIsShownAndClosedBeforeTheMainWindowExis
 TEST_F(StartUpTest, ACopyKilledEarlierDoesNotMakeTheNextStartAsk)
 {
     StartOtherCopy();
-    KillOtherCopy();
+    otherCopy->Kill();
     MsgBoxRecorder rec(vb::vbNo);
     Main();
     EXPECT_TRUE(rec.calls.empty());
