@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QPointer>
 #include <QTimer>
 #include <cmath>
 

@@ -222,3 +222,28 @@ TEST(CenterFormTest, CentresByTheOuterSizeAndGoesNegativeWhenLarger)
 }
 
 } // namespace
+
+namespace {
+
+// Only a window manager adds a frame; run under one with QT_QPA_PLATFORM=xcb to see this case.
+TEST(CenterFormTest, UnderAWindowManagerTheFramedWindowIsCentred)
+{
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        GTEST_SKIP() << "no window manager on the headless platform";
+    vb::Form f;
+    f.SetClientSizeTwips(6000, 4000);
+    f.Load();
+    CenterForm(f);
+    f.Show();
+    if (!QTest::qWaitFor([&] { return f.Height() > f.ScaleHeight(); }, 2000))
+        GTEST_SKIP() << "the display has no window manager";
+    const auto centred = [&] {
+        return std::abs(f.Top() - (vb::ScreenHeightTwips() - f.Height()) / 2) <= vb::TwipsPerPixelY() &&
+               std::abs(f.Left() - (vb::ScreenWidthTwips() - f.Width()) / 2) <= vb::TwipsPerPixelX();
+    };
+    EXPECT_TRUE(QTest::qWaitFor(centred, 2000))
+        << "outer " << f.Left() << "," << f.Top() << " " << f.Width() << "x" << f.Height();
+    f.Unload();
+}
+
+} // namespace
