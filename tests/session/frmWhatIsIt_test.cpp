@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(WhatIsIt, OptionTable,
                          ::testing::Values(OptionCase{"Missing", std::nullopt, false}, OptionCase{"Zero", 0, false},
                                            OptionCase{"One", 1, true}, OptionCase{"Two", 2, false},
                                            OptionCase{"MinusOne", -1, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(WhatIsItTest, CaptionTextAndLink)
 {
