@@ -1,5 +1,6 @@
 #include "platform/Form.h"
 #include "session/frmMain.h"
+#include "session/modMain.h"
 
 #include <QApplication>
 
@@ -8,10 +9,14 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // The windows hide rather than close when they unload; the last unload ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    Main();
+    // Declined at the single-instance question, or nothing left open: the program ends here.
+    if (vb::Forms().empty()) {
+        delete MainWindow;
+        return 0;
+    }
+    // Set only now: the introduction window shown during start-up is the last window for a moment.
     vb::OnLastFormUnloaded([] { QCoreApplication::exit(0); });
-    // The program ends when its last window unloads, which closing the main window brings about.
-    auto* MainWindow = new frmMain;
-    MainWindow->Show();
     const int rc = app.exec();
     delete MainWindow;
     return rc;

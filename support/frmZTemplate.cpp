@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QPointer>
 #include <QTimer>
 #include <cmath>
 
@@ -139,8 +138,18 @@ private:
 
 DialogTemplate::DialogTemplate(QWidget* parent) : vb::Form(parent)
 {
+    // A dialog's frame: a title and a close box, no maximise; its size is its layout's.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     // Enter and Esc are the window's before they are the focused control's.
     KeyPreview = true;
+}
+
+void DialogTemplate::showEvent(QShowEvent* e)
+{
+    // By now the dialog has its layout's size; the user does not change it.
+    setFixedSize(size());
+    vb::Form::showEvent(e);
 }
 
 void DialogTemplate::ShowUp() { Show(true); }

@@ -102,6 +102,8 @@ protected:
     // The way out: hides the window and lets pending window events run.
     void ClosingStep();
 
+    void showEvent(QShowEvent* e) override;
+
 private:
     int16_t mblnDataChanged = 0;
     int16_t mblnSaving = 0;

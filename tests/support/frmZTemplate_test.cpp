@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CloseCase{"YesWithTheTemplatesSaveStaysOpenClean", true, vb::vbYes, false, true, true, false, true},
                       CloseCase{"YesWithInvalidDataStaysOpenChanged", true, vb::vbYes, false, false, true, true, true},
                       CloseCase{"YesWithASuccessfulSaveCloses", true, vb::vbYes, true, true, false, false, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(TemplateTest, AfterYesWithTheTemplatesSaveTheNextCloseAsksNothing)
 {

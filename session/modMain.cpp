@@ -1,0 +1,48 @@
+#include "session/modMain.h"
+
+#include "platform/AppInfo.h"
+#include "platform/Instance.h"
+#include "platform/MsgBox.h"
+#include "session/frmMain.h"
+#include "session/frmWhatIsIt.h"
+#include "session/modOptions.h"
+#include "support/ErrorTrap.h"
+#include "support/frmZTemplate.h"
+
+frmMain* MainWindow = nullptr;
+
+void Main()
+{
+    TrapErrors(QStringLiteral("modMain"), QStringLiteral("Main"), [&](int& line) {
+        line = 10;
+        JournalEnabled = 0;
+        BottomRowFlag = 0;
+
+        line = 20;
+        if (vb::PrevInstance()) {
+            line = 30;
+            const QString CRLF = QStringLiteral("\r\n");
+            const int answer = vb::MsgBox(QStringLiteral("Another instance of ") + app::ProductName() +
+                                              QStringLiteral(" is already running.") + CRLF + CRLF +
+                                              QStringLiteral("Do you want to run another instance?"),
+                                          vb::vbYesNo | vb::vbQuestion, app::Title());
+            if (answer != vb::vbYes)
+                return;
+        }
+
+        line = 40;
+        if (ShowWhatIsItWindow()) {
+            line = 50;
+            frmWhatIsIt* intro = WhatIsItWindow.Get();
+            line = 60;
+            intro->Show(true);
+        }
+
+        line = 70;
+        MainWindow = new frmMain;
+        line = 80;
+        MainWindow->Show();
+    });
+}
+
+void CenterForm(vb::Form& frm) { dialogs::CentreWindow(&frm, dialogs::ScreenAreaTwips()); }
