@@ -122,13 +122,16 @@ void frmMain::FormPos_Save()
         const int32_t width = Width();
         const int32_t height = Height();
         const int32_t state = WindowState();
+        // One write, so that two copies closing at once never leave a mix of both windows.
+        std::vector<std::pair<QString, int32_t>> values;
         if (state != vb::vbMaximized) {
-            SaveRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("Left"), left);
-            SaveRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("Top"), top);
-            SaveRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("Width"), width);
-            SaveRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("Height"), height);
+            values = {{QStringLiteral("Left"), left},
+                      {QStringLiteral("Top"), top},
+                      {QStringLiteral("Width"), width},
+                      {QStringLiteral("Height"), height}};
         }
-        SaveRegDWord(HKEY_CURRENT_USER, kPositionKey, QStringLiteral("State"), state);
+        values.emplace_back(QStringLiteral("State"), state);
+        SaveRegDWords(HKEY_CURRENT_USER, kPositionKey, values);
     });
 }
 

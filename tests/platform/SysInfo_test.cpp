@@ -439,8 +439,9 @@ TEST(SysInfoProfile, OneProfileNamedAndIdentified)
     QFile machineId(QStringLiteral("/etc/machine-id"));
     if (machineId.open(QIODevice::ReadOnly)) {
         const QByteArray expected = machineId.readLine().trimmed().toUpper();
-        if (expected.size() == 32)
+        if (expected.size() == 32) {
             EXPECT_EQ(QByteArray(id).replace("-", "").mid(1, 32), expected);
+        }
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QProcess>
 #include <QTimer>
 #include <cmath>
 #include <limits>
@@ -301,6 +302,44 @@ TEST_F(PositionTest, AWindowFreedByAnotherWindowsUnloadIsNotTouchedAgain)
     EXPECT_FALSE(b.IsLoaded());
     EXPECT_EQ(b.owned, nullptr);
     EXPECT_TRUE(vb::Forms().empty());
+}
+
+// Two copies closing at once: the stored bounds are at every moment one window's whole record.
+TEST_F(PositionTest, TwoCopiesSavingAtOnceNeverMixTheirBounds)
+{
+    constexpr int Saves = 400;
+    const QString saver = QCoreApplication::applicationDirPath() + QStringLiteral("/window_saver");
+    QProcess a, b;
+    a.start(saver, {QStringLiteral("1"), QString::number(Saves)});
+    b.start(saver, {QStringLiteral("2"), QString::number(Saves)});
+    ASSERT_TRUE(a.waitForStarted() && b.waitForStarted());
+    // Whose save a record is, or 0 when its values come from two saves.
+    auto owner = [](int32_t left, int32_t top, int32_t width, int32_t height) {
+        const int writer = left / 15 / 1000;
+        const bool whole = left == top && width == (700 + writer) * 15 && height == (500 + writer) * 15;
+        return whole ? writer : 0;
+    };
+    int records = 0;
+    int mixed = 0;
+    while (a.state() != QProcess::NotRunning || b.state() != QProcess::NotRunning) {
+        std::vector<int32_t> v;
+        RegistryTransaction([&v] {
+            for (const char* name : {"Left", "Top", "Width", "Height"})
+                v.push_back(Saved(name));
+            return ERROR_SUCCESS;
+        });
+        if (v.size() == 4 && v[0] != -12345) {
+            ++records;
+            mixed += owner(v[0], v[1], v[2], v[3]) == 0 ? 1 : 0;
+        }
+        a.waitForFinished(1);
+        b.waitForFinished(1);
+    }
+    EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
+    EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+    EXPECT_GT(records, 0);
+    EXPECT_EQ(mixed, 0) << "of " << records;
+    EXPECT_NE(owner(Saved("Left"), Saved("Top"), Saved("Width"), Saved("Height")), 0);
 }
 
 } // namespace
