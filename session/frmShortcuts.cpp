@@ -51,6 +51,8 @@ frmShortcuts::frmShortcuts(QWidget* parent) : DialogTemplate(parent)
     ltvShortcuts = new vb::ListView(this, 120, 120, 8640, 1680);
     ltvShortcuts->SetView(vb::lvwReport);
     ltvShortcuts->SetFullRowSelect(true);
+    // The columns' header texts are placeholders that tell the user nothing.
+    ltvShortcuts->SetHideColumnHeaders(true);
     // The keys column takes the rest of the list's width, so its longest line shows in full.
     ltvShortcuts->header()->setStretchLastSection(true);
     picBottom = new vb::PictureBox(this, 0, 1920, 8880, 720);

@@ -69,12 +69,15 @@ bool TrapErrorsLocally(const QString& title, Body&& body)
 }
 
 // Runs one statement whose failure must not stop its caller (a layout step, a statement of a
-// window's unload): an error in it is dropped and the caller goes on with its next statement.
+// window's unload), or a body whose caller learns of a failure from the result alone: an error in
+// it is dropped and the caller goes on. True when the body ran to its end.
 template <class Body>
-void IgnoreErrors(Body&& body) noexcept
+bool IgnoreErrors(Body&& body) noexcept
 {
     try {
         body();
+        return true;
     } catch (...) {
+        return false;
     }
 }

@@ -170,18 +170,6 @@ void ReplaceFile(const QString& path, const QByteArray& text)
     temp.setAutoRemove(false);
 }
 
-// Save and Load give up quietly: their caller learns of a failure from the result alone.
-template <class Body>
-bool Quietly(Body&& body)
-{
-    try {
-        body();
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-
 cRegistry& Needed(cRegistry* cR)
 {
     if (!cR)
@@ -268,7 +256,8 @@ bool cMRUFileList::Save(bool pblnUseRegistry, cRegistry* cR)
 {
     if (!pblnUseRegistry)
         return MRU_Save();
-    return Quietly([&] {
+    // Save gives up quietly: its caller learns of a failure from the result alone.
+    return IgnoreErrors([&] {
         cRegistry& reg = Needed(cR);
         reg.setValueKey(QStringLiteral("MaxCount"));
         reg.setValueType(REG_DWORD);
@@ -346,7 +335,7 @@ bool cMRUFileList::Load(bool pblnUseRegistry, cRegistry* cR)
     }
     int32_t kept = 0;
     bool loading = false;
-    const bool ok = Quietly([&] {
+    const bool ok = IgnoreErrors([&] {
         cRegistry& reg = Needed(cR);
         reg.setValueKey(QStringLiteral("MaxCount"));
         if (!reg.KeyExists())
