@@ -1,6 +1,7 @@
 // The four registry value functions over the settings store.
 #include "support/modRegistry.h"
 
+#include "FreshRegistry.h"
 #include "platform/Registry.h"
 
 #include <QCoreApplication>
@@ -20,42 +21,17 @@ const QString Success = QStringLiteral("Success");
 const QString Failed = QStringLiteral("No! Failed to save Value");
 const QString Base = QStringLiteral("Software\\Quorvane\\Test");
 
-class RegistryValues : public ::testing::Test {
+class RegistryValues : public FreshRegistry {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        savedPath = qgetenv("QUORVANE_REGISTRY");
-        RegistryCloseStore();
-        qputenv("QUORVANE_REGISTRY", QFile::encodeName(dir.filePath(QStringLiteral("registry.db"))));
-    }
-    void TearDown() override
-    {
-        RegistryCloseStore();
-        qputenv("QUORVANE_REGISTRY", savedPath);
-    }
     // Writes raw bytes straight through the store, as another program might have left them.
     static void Put(const QByteArray& name, uint32_t type, const QByteArray& data)
     {
-        HKEY key = 0;
-        ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, Base.toUtf8(), &key), ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExA(key, name, 0, type, data.constData(), uint32_t(data.size())), ERROR_SUCCESS);
-        RegCloseKey(key);
+        PutRaw(HKEY_CURRENT_USER, Base, name, type, data);
     }
     static QByteArray Raw(const QString& path, const QByteArray& name, uint32_t* type)
     {
-        HKEY key = 0;
-        if (RegOpenKeyA(HKEY_CURRENT_USER, path.toUtf8(), &key) != ERROR_SUCCESS)
-            return "<no key>";
-        char data[256];
-        uint32_t size = sizeof data;
-        const int32_t rc = RegQueryValueExA(key, name, nullptr, type, data, &size);
-        RegCloseKey(key);
-        return rc == ERROR_SUCCESS ? QByteArray(data, size) : QByteArray("<no value>");
+        return FreshRegistry::Raw(HKEY_CURRENT_USER, path, name, type);
     }
-
-    QTemporaryDir dir;
-    QByteArray savedPath;
 };
 
 TEST_F(RegistryValues, NumbersRoundTripAsFourLittleEndianBytes)
@@ -179,11 +155,11 @@ TEST_F(RegistryValues, AFailedWriteIsReportedAsAFailure)
 
 TEST_F(RegistryValues, AStoreThatCannotBeOpenedGivesDefaultsAndFailedSaves)
 {
-    QFile blocker(dir.filePath(QStringLiteral("file")));
+    QFile blocker(storeDir.filePath(QStringLiteral("file")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     RegistryCloseStore();
-    qputenv("QUORVANE_REGISTRY", QFile::encodeName(dir.filePath(QStringLiteral("file/registry.db"))));
+    qputenv("QUORVANE_REGISTRY", QFile::encodeName(storeDir.filePath(QStringLiteral("file/registry.db"))));
     EXPECT_EQ(SaveRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Left"), 1), Failed);
     EXPECT_EQ(SaveRegString(HKEY_CURRENT_USER, Base, QStringLiteral("Name"), "x"), Failed);
     EXPECT_EQ(GetRegDWord(HKEY_CURRENT_USER, Base, QStringLiteral("Left"), 5), 5);
@@ -296,7 +272,7 @@ TEST_F(RegistryValues, TheSettingsFileShowsReadableValues)
     RegistryCloseStore();
 
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(dir.filePath(QStringLiteral("registry.db"))).constData(), &db,
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(storeDir.filePath(QStringLiteral("registry.db"))).constData(), &db,
                               SQLITE_OPEN_READONLY, nullptr),
               SQLITE_OK);
     sqlite3_stmt* stmt = nullptr;
