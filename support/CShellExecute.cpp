@@ -40,26 +40,22 @@ int32_t CShellExecute::plainLaunch(const char* member, QWidget* owner, const QSt
     return result;
 }
 
-int32_t CShellExecute::extendedLaunch(const char* member, QWidget* owner, const QString& file,
-                                      const QString& parameters, const QString& directory, int32_t show,
-                                      vb::LaunchAs as)
+int32_t CShellExecute::extendedLaunch(const char* member, vb::ShellExecuteInfo info,
+                                      std::function<void(int32_t)> handedOver)
 {
     int32_t result = 0;
     TrapErrorsLocally(QString::fromLatin1(member), [&] {
         clearKept();
-        vb::ShellExecuteInfo info;
-        info.mask = vb::SEE_MASK_NOCLOSEPROCESS | vb::SEE_MASK_DOENVSUBST;
-        info.hwnd = owner;
-        info.verb = QStringLiteral("Open");
-        info.file = file;
-        info.parameters = parameters;
-        info.directory = directory;
-        info.show = show;
-        info.as = as;
         vb::ShellExecuteExA(info);
+        result = resultOf(info.hInstApp);
+        if (handedOver) {
+            // The process goes to the watch, not to this object, which keeps nothing of it.
+            if (info.hProcess)
+                vb::WatchHandOver(info.hProcess, std::move(handedOver));
+            return;
+        }
         mlngInstApp = info.hInstApp;
         mlngProcess = info.hProcess;
-        result = resultOf(info.hInstApp);
     });
     return result;
 }
@@ -72,8 +68,13 @@ int32_t CShellExecute::Explore(QWidget* lnghWnd, const QString& strFolder, int32
 int32_t CShellExecute::LaunchDocument(QWidget* lnghWnd, const QString& strDocument, const QString& strStartIn,
                                       int32_t eShowStyle)
 {
-    return extendedLaunch("LaunchDocument", lnghWnd, strDocument, QString(), strStartIn, eShowStyle,
-                          vb::LaunchAs::Item);
+    return extendedLaunch("LaunchDocument", {.mask = vb::SEE_MASK_NOCLOSEPROCESS | vb::SEE_MASK_DOENVSUBST,
+                                             .hwnd = lnghWnd,
+                                             .verb = QStringLiteral("Open"),
+                                             .file = strDocument,
+                                             .directory = strStartIn,
+                                             .show = eShowStyle,
+                                             .as = vb::LaunchAs::Item});
 }
 
 int32_t CShellExecute::LaunchEmail(QWidget* lnghWnd, const QString& strAddress, int32_t eShowStyle)
@@ -90,8 +91,14 @@ int32_t CShellExecute::LaunchFolder(QWidget* lnghWnd, const QString& strFolder, 
 int32_t CShellExecute::LaunchProgram(QWidget* lnghWnd, const QString& strProgram, const QString& strParameters,
                                      const QString& strStartIn, int32_t eShowStyle)
 {
-    return extendedLaunch("LaunchProgram", lnghWnd, strProgram, strParameters, strStartIn, eShowStyle,
-                          vb::LaunchAs::Program);
+    return extendedLaunch("LaunchProgram", {.mask = vb::SEE_MASK_NOCLOSEPROCESS | vb::SEE_MASK_DOENVSUBST,
+                                            .hwnd = lnghWnd,
+                                            .verb = QStringLiteral("Open"),
+                                            .file = strProgram,
+                                            .parameters = strParameters,
+                                            .directory = strStartIn,
+                                            .show = eShowStyle,
+                                            .as = vb::LaunchAs::Program});
 }
 
 int32_t CShellExecute::LaunchURL(QWidget* lnghWnd, const QString& strURL, int32_t eShowStyle,
@@ -99,21 +106,9 @@ int32_t CShellExecute::LaunchURL(QWidget* lnghWnd, const QString& strURL, int32_
 {
     if (!handedOver)
         return plainLaunch("LaunchURL", lnghWnd, QString(), strURL, eShowStyle, vb::LaunchAs::Address);
-    int32_t result = 0;
-    TrapErrorsLocally(QStringLiteral("LaunchURL"), [&] {
-        clearKept();
-        // The launcher's process goes to the watch, not to this object: a URL launch keeps nothing.
-        vb::ShellExecuteInfo info;
-        info.hwnd = lnghWnd;
-        info.file = strURL;
-        info.show = eShowStyle;
-        info.as = vb::LaunchAs::Address;
-        vb::ShellExecuteExA(info);
-        result = resultOf(info.hInstApp);
-        if (info.hProcess)
-            vb::WatchHandOver(info.hProcess, std::move(handedOver));
-    });
-    return result;
+    return extendedLaunch("LaunchURL",
+                          {.hwnd = lnghWnd, .file = strURL, .show = eShowStyle, .as = vb::LaunchAs::Address},
+                          std::move(handedOver));
 }
 
 int32_t CShellExecute::PrintDocument(QWidget* lnghWnd, const QString& strDocument)

@@ -46,8 +46,9 @@ private:
     void clearKept();
     int32_t plainLaunch(const char* member, QWidget* owner, const QString& verb, const QString& file,
                         int32_t show, vb::LaunchAs as = vb::LaunchAs::Item);
-    int32_t extendedLaunch(const char* member, QWidget* owner, const QString& file, const QString& parameters,
-                           const QString& directory, int32_t show, vb::LaunchAs as);
+    // With `handedOver` the started process is watched (vb::WatchHandOver) instead of kept.
+    int32_t extendedLaunch(const char* member, vb::ShellExecuteInfo info,
+                           std::function<void(int32_t)> handedOver = {});
 
     int32_t mlngInstApp = 0;
     int32_t mlngProcess = 0;
