@@ -590,6 +590,7 @@ TEST_F(ErrorReportTest, AFailedSendKeepsTheWindowAndWhatTheUserTyped)
             EXPECT_EQ(f->Busy, 0) << "and can send again";
             EXPECT_EQ(f->txtComments->Text(), comments);
             EXPECT_EQ(f->txtEmail->Text(), QStringLiteral("me@home.example"));
+            testing_support::SaveShot(f, QStringLiteral("frmErrorReport_afterFailedSend"));
         });
     }
 }
