@@ -4,6 +4,28 @@
 
 namespace {
 int32_t resultOf(int32_t inst) { return inst <= 32 ? inst : -1; }
+
+vb::ShellExecuteInfo launchInfo(QWidget* owner, const QString& file, int32_t show, vb::LaunchAs as)
+{
+    vb::ShellExecuteInfo info;
+    info.hwnd = owner;
+    info.file = file;
+    info.show = show;
+    info.as = as;
+    return info;
+}
+
+// The "Open" of a document or a program, kept for StillExecuting.
+vb::ShellExecuteInfo openInfo(QWidget* owner, const QString& file, const QString& parameters,
+                              const QString& directory, int32_t show, vb::LaunchAs as)
+{
+    vb::ShellExecuteInfo info = launchInfo(owner, file, show, as);
+    info.mask = vb::SEE_MASK_NOCLOSEPROCESS | vb::SEE_MASK_DOENVSUBST;
+    info.verb = QStringLiteral("Open");
+    info.parameters = parameters;
+    info.directory = directory;
+    return info;
+}
 } // namespace
 
 CShellExecute::~CShellExecute() { clearKept(); }
@@ -68,13 +90,8 @@ int32_t CShellExecute::Explore(QWidget* lnghWnd, const QString& strFolder, int32
 int32_t CShellExecute::LaunchDocument(QWidget* lnghWnd, const QString& strDocument, const QString& strStartIn,
                                       int32_t eShowStyle)
 {
-    return extendedLaunch("LaunchDocument", {.mask = vb::SEE_MASK_NOCLOSEPROCESS | vb::SEE_MASK_DOENVSUBST,
-                                             .hwnd = lnghWnd,
-                                             .verb = QStringLiteral("Open"),
-                                             .file = strDocument,
-                                             .directory = strStartIn,
-                                             .show = eShowStyle,
-                                             .as = vb::LaunchAs::Item});
+    return extendedLaunch("LaunchDocument",
+                          openInfo(lnghWnd, strDocument, QString(), strStartIn, eShowStyle, vb::LaunchAs::Item));
 }
 
 int32_t CShellExecute::LaunchEmail(QWidget* lnghWnd, const QString& strAddress, int32_t eShowStyle)
@@ -91,14 +108,8 @@ int32_t CShellExecute::LaunchFolder(QWidget* lnghWnd, const QString& strFolder, 
 int32_t CShellExecute::LaunchProgram(QWidget* lnghWnd, const QString& strProgram, const QString& strParameters,
                                      const QString& strStartIn, int32_t eShowStyle)
 {
-    return extendedLaunch("LaunchProgram", {.mask = vb::SEE_MASK_NOCLOSEPROCESS | vb::SEE_MASK_DOENVSUBST,
-                                            .hwnd = lnghWnd,
-                                            .verb = QStringLiteral("Open"),
-                                            .file = strProgram,
-                                            .parameters = strParameters,
-                                            .directory = strStartIn,
-                                            .show = eShowStyle,
-                                            .as = vb::LaunchAs::Program});
+    return extendedLaunch("LaunchProgram", openInfo(lnghWnd, strProgram, strParameters, strStartIn, eShowStyle,
+                                                    vb::LaunchAs::Program));
 }
 
 int32_t CShellExecute::LaunchURL(QWidget* lnghWnd, const QString& strURL, int32_t eShowStyle,
@@ -106,8 +117,7 @@ int32_t CShellExecute::LaunchURL(QWidget* lnghWnd, const QString& strURL, int32_
 {
     if (!handedOver)
         return plainLaunch("LaunchURL", lnghWnd, QString(), strURL, eShowStyle, vb::LaunchAs::Address);
-    return extendedLaunch("LaunchURL",
-                          {.hwnd = lnghWnd, .file = strURL, .show = eShowStyle, .as = vb::LaunchAs::Address},
+    return extendedLaunch("LaunchURL", launchInfo(lnghWnd, strURL, eShowStyle, vb::LaunchAs::Address),
                           std::move(handedOver));
 }
 

@@ -297,8 +297,9 @@ TEST_F(ErrorReportTest, ReportAddressEncodesEveryValue)
         ASSERT_EQ(urls.size(), 1);
         const QString url = urls[0];
         EXPECT_TRUE(url.startsWith(QStringLiteral("http://www.tenmoor.example/errorqv.php?ErrNum=")));
-        if (!c.expectedTail.isEmpty())
+        if (!c.expectedTail.isEmpty()) {
             EXPECT_TRUE(url.endsWith(c.expectedTail)) << url.toStdString();
+        }
         // Only the nine keys, in order, each giving back exactly what the report held.
         const auto q = decodeQuery(url);
         const std::vector<std::pair<QString, QString>> expected = {
@@ -409,7 +410,7 @@ TEST_F(ErrorReportTest, MousePointerIsRestoredHoweverTheWindowCloses)
     const std::function<void(frmErrorReport*)> ways[] = {
         [](frmErrorReport* f) { f->cmdSend->click(); },
         [](frmErrorReport* f) { f->cmdCancel->click(); },
-        [](frmErrorReport* f) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); },
+        [](frmErrorReport*) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); },
         [](frmErrorReport* f) { f->close(); },
     };
     for (const auto& way : ways) {
