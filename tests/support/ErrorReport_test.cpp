@@ -53,7 +53,7 @@ protected:
     QStringList opened(int count = 1, int timeoutMs = 5000)
     {
         QStringList lines;
-        QTest::qWaitFor([&] {
+        (void)QTest::qWaitFor([&] {
             QFile f(log);
             if (f.open(QIODevice::ReadOnly))
                 lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);

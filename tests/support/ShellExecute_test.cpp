@@ -54,7 +54,7 @@ protected:
     QStringList recorded(const QString& log, int count = 1)
     {
         QStringList lines;
-        QTest::qWaitFor([&] {
+        (void)QTest::qWaitFor([&] {
             QFile f(work.filePath(log));
             if (f.open(QIODevice::ReadOnly))
                 lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
