@@ -4,11 +4,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QUrl>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -159,7 +162,26 @@ Plan viaLauncher(const QString& target)
     return p;
 }
 
-Plan plan(const QString& verbIn, const QString& fileIn, const QString& parameters, const QString& directory)
+// A text handed over as an address: the scheme it holds, or the one its host implies.
+Plan addressPlan(const QString& file)
+{
+    // A host before its port ("www.host.example:8080") is not a scheme.
+    if (file.startsWith(QLatin1String("ftp."), Qt::CaseInsensitive))
+        return viaLauncher(QStringLiteral("ftp://") + file);
+    if (!file.startsWith(QLatin1String("www."), Qt::CaseInsensitive) && hasScheme(file))
+        return viaLauncher(file);
+    const QString web = QStringLiteral("http://") + file;
+    const QUrl url(web, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty()) {
+        Plan p;
+        p.error = SE_ERR_FNF;
+        return p;
+    }
+    return viaLauncher(web);
+}
+
+Plan plan(const QString& verbIn, const QString& fileIn, const QString& parameters, const QString& directory,
+          LaunchAs as)
 {
     Plan p;
     const QString verb = verbIn.trimmed().toLower();
@@ -173,18 +195,23 @@ Plan plan(const QString& verbIn, const QString& fileIn, const QString& parameter
         p.error = SE_ERR_FNF;
         return p;
     }
+    if (as == LaunchAs::Address) {
+        if (!open) {
+            p.error = SE_ERR_NOASSOC;
+            return p;
+        }
+        return addressPlan(file);
+    }
     if (!directory.isEmpty() && !QFileInfo(directory).isDir()) {
         p.error = SE_ERR_PNF;
         return p;
     }
     // A web or ftp host written without its scheme opens as such, as the Windows shell does, with
     // or without a port, path or query after the host; a file of that name comes first.
-    if (open && !QFileInfo::exists(file)) {
-        if (file.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
-            return viaLauncher(QStringLiteral("http://") + file);
-        if (file.startsWith(QLatin1String("ftp."), Qt::CaseInsensitive))
-            return viaLauncher(QStringLiteral("ftp://") + file);
-    }
+    if (open && !QFileInfo::exists(file) &&
+        (file.startsWith(QLatin1String("www."), Qt::CaseInsensitive) ||
+         file.startsWith(QLatin1String("ftp."), Qt::CaseInsensitive)))
+        return addressPlan(file);
     if (hasScheme(file)) {
         if (!open) {
             p.error = SE_ERR_NOASSOC;
@@ -193,11 +220,12 @@ Plan plan(const QString& verbIn, const QString& fileIn, const QString& parameter
         return viaLauncher(file);
     }
 
+    const bool program = as == LaunchAs::Program;
     QFileInfo fi(file);
     if (fi.isRelative() && !directory.isEmpty() && !fi.exists() && QFileInfo(QDir(directory), file).exists())
         fi = QFileInfo(QDir(directory), file);
     if (!fi.exists()) {
-        if (open && !file.contains(QLatin1Char('/'))) {
+        if (program && open && !file.contains(QLatin1Char('/'))) {
             const QString exe = QStandardPaths::findExecutable(file);
             if (!exe.isEmpty()) {
                 p.program = exe;
@@ -230,7 +258,9 @@ Plan plan(const QString& verbIn, const QString& fileIn, const QString& parameter
             p.args = {abs}; // absolute, so never read as an option
         return p;
     }
-    if (fi.isExecutable()) {
+    // Only a launch made to start a program runs a file; a document keeps its execute bit
+    // (common on FAT-formatted sticks) without being run.
+    if (program && fi.isExecutable()) {
         p.program = abs;
         p.args = QProcess::splitCommand(parameters);
         p.dir = directory;
@@ -242,11 +272,11 @@ Plan plan(const QString& verbIn, const QString& fileIn, const QString& parameter
 }
 
 int32_t launch(const QString& verb, const QString& file, const QString& parameters, const QString& directory,
-               int32_t& pidOut)
+               LaunchAs as, int32_t& pidOut)
 {
     pidOut = 0;
     ReapReleasedChildren();
-    const Plan p = plan(verb, file, parameters, directory);
+    const Plan p = plan(verb, file, parameters, directory, as);
     if (p.error)
         return p.error;
     int32_t error = 0;
@@ -273,12 +303,12 @@ QString UrlLauncher()
 }
 
 int32_t ShellExecuteA(QWidget* owner, const QString& verb, const QString& file, const QString& parameters,
-                      const QString& directory, int32_t showCmd)
+                      const QString& directory, int32_t showCmd, LaunchAs as)
 {
     (void)owner;
     (void)showCmd;
     int32_t pid = 0;
-    const int32_t r = launch(verb, file, parameters, directory, pid);
+    const int32_t r = launch(verb, file, parameters, directory, as, pid);
     if (pid)
         CloseHandle(pid); // nobody asks after it; reaped when it ends
     return r;
@@ -302,7 +332,7 @@ bool ShellExecuteExA(ShellExecuteInfo& info)
     const QString file = subst ? expandEnvironment(info.file) : info.file;
     const QString directory = subst ? expandEnvironment(info.directory) : info.directory;
     int32_t pid = 0;
-    info.hInstApp = launch(info.verb, file, info.parameters, directory, pid);
+    info.hInstApp = launch(info.verb, file, info.parameters, directory, info.as, pid);
     if (!(info.mask & SEE_MASK_NOCLOSEPROCESS) && pid > 0) {
         CloseHandle(pid);
         pid = 0;
@@ -349,6 +379,81 @@ void ReapReleasedChildren()
     }
     if (pending)
         scheduleReap();
+}
+
+int32_t ResultOfLauncherExit(int32_t exitCode)
+{
+    switch (exitCode) {
+    case 0: return ShellLaunched;
+    case 2: return SE_ERR_FNF;
+    case 3: return SE_ERR_NOASSOC;
+    default: return SE_ERR_DDEFAIL;
+    }
+}
+
+namespace {
+struct Watch {
+    int32_t process;
+    QElapsedTimer since;
+    std::function<void(int32_t)> handedOver;
+};
+
+std::vector<Watch>& watches()
+{
+    static std::vector<Watch> list;
+    return list;
+}
+
+QTimer* watchTimer()
+{
+    static QPointer<QTimer> timer;
+    if (!timer && QCoreApplication::instance()) {
+        timer = new QTimer(QCoreApplication::instance());
+        timer->setInterval(50);
+        QObject::connect(timer, &QTimer::timeout, [] { HandOverTick(); });
+    }
+    return timer;
+}
+} // namespace
+
+void WatchHandOver(int32_t hProcess, std::function<void(int32_t)> handedOver)
+{
+    Watch w{hProcess, {}, std::move(handedOver)};
+    w.since.start();
+    watches().push_back(std::move(w));
+    if (QTimer* t = watchTimer(); t && !t->isActive())
+        t->start();
+}
+
+void HandOverTick(bool timeIsUp)
+{
+    // Settled watches leave the list before their handlers run: a handler may show a message box
+    // whose event loop ticks again, or start a further watch.
+    std::vector<std::pair<std::function<void(int32_t)>, int32_t>> settled;
+    auto& list = watches();
+    for (auto it = list.begin(); it != list.end();) {
+        int32_t code = 0;
+        const bool known = GetExitCodeProcess(it->process, code);
+        int32_t result;
+        if (known && code == STILL_ACTIVE) {
+            if (!timeIsUp && !it->since.hasExpired(HandOverMs)) {
+                ++it;
+                continue;
+            }
+            result = ShellLaunched;
+        } else {
+            result = known ? ResultOfLauncherExit(code) : ShellLaunched;
+        }
+        CloseHandle(it->process);
+        settled.emplace_back(std::move(it->handedOver), result);
+        it = list.erase(it);
+    }
+    if (list.empty())
+        if (QTimer* t = watchTimer())
+            t->stop();
+    for (auto& [handedOver, result] : settled)
+        if (handedOver)
+            handedOver(result);
 }
 
 } // namespace vb

@@ -4,10 +4,12 @@
 //
 // URLs, documents, folders and mailto: links go to the desktop's launcher: the program named by
 // QUORVANE_URL_LAUNCHER if set, else `xdg-open` found on PATH. Programs are started directly, their
-// parameters split as a command line; no text ever goes through /bin/sh. No launch waits for
-// what it started.
+// parameters split as a command line; no text ever goes through /bin/sh. What a launch is for
+// (LaunchAs) decides what it may start: only a launch made to start a program ever runs a file.
+// No launch waits for what it started; a launcher's end can be watched (WatchHandOver).
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 class QWidget;
 
@@ -20,6 +22,7 @@ enum ShellResult : int32_t {
     SE_ERR_ACCESSDENIED = 5,  // not allowed to run it
     SE_ERR_OOM = 8,           // out of memory or resources
     ERROR_BAD_FORMAT = 11,    // not a program that can be run
+    SE_ERR_DDEFAIL = 29,      // the application for it was started but failed to act on it
     SE_ERR_NOASSOC = 31,      // no application for it (no launcher, unknown verb)
     ShellLaunched = 42,       // the instance value of a successful launch
 };
@@ -41,10 +44,25 @@ constexpr int32_t STILL_ACTIVE = 259;
 constexpr uint32_t SEE_MASK_NOCLOSEPROCESS = 0x40;
 constexpr uint32_t SEE_MASK_DOENVSUBST = 0x200;
 
+// What a launch is for.
+enum class LaunchAs {
+    // A file or folder opened with the desktop's handler (a text with a scheme, or a web host
+    // without one when no such file exists, opens as an address). Never run, whatever its
+    // permission bits; never looked for on PATH.
+    Item,
+    // A web or mail address: always handed to the launcher as an address, never a local file or a
+    // program. "www." and "ftp." hosts get their scheme; any other text without one is taken as a
+    // web host ("http://"), or refused (file not found) when it cannot be one.
+    Address,
+    // A program to start: an executable file, or a name found on PATH, is run with the parameters;
+    // anything else opens as an item.
+    Program,
+};
+
 // ShellExecute: `verb` empty (the default), "open", "explore" or "print". Returns the instance
 // value (> 32) or an error result (0 to 32).
 int32_t ShellExecuteA(QWidget* owner, const QString& verb, const QString& file, const QString& parameters,
-                      const QString& directory, int32_t showCmd);
+                      const QString& directory, int32_t showCmd, LaunchAs as = LaunchAs::Item);
 
 // The extended launch: as ShellExecuteA, and it keeps the started process. hProcess is a handle
 // to pass to GetExitCodeProcess and to release with CloseHandle; 0 when nothing was started.
@@ -56,6 +74,7 @@ struct ShellExecuteInfo {
     QString parameters;
     QString directory;
     int32_t show = SW_SHOWNORMAL;
+    LaunchAs as = LaunchAs::Item;
     int32_t hInstApp = 0;
     int32_t hProcess = 0;
 };
@@ -66,6 +85,25 @@ bool ShellExecuteExA(ShellExecuteInfo& info);
 bool GetExitCodeProcess(int32_t hProcess, int32_t& exitCode);
 // Releases a kept process. A process still running is reaped later, when it ends.
 void CloseHandle(int32_t hProcess);
+
+// How long a launcher has to hand its address over. One still running after that has handed
+// it to the application it started (which may run as long as it likes): that counts as success.
+constexpr int HandOverMs = 3000;
+
+// The shell result of a launcher that ended with `exitCode` (xdg-open's statuses): 0 success
+// (ShellLaunched); 2 not found (SE_ERR_FNF); 3 no application for it, as with no browser
+// (SE_ERR_NOASSOC, 31); 4 "action failed" and every other status or a signal, the application
+// failed to act on it (SE_ERR_DDEFAIL, 29).
+int32_t ResultOfLauncherExit(int32_t exitCode);
+
+// Takes over a kept process (from ShellExecuteExA with SEE_MASK_NOCLOSEPROCESS) and watches its
+// end from the event loop, never blocking: `handedOver` is called once, later, with ShellLaunched
+// when the process ended well or still runs after HandOverMs, else with ResultOfLauncherExit of
+// its status. The handle is released by then.
+void WatchHandOver(int32_t hProcess, std::function<void(int32_t result)> handedOver);
+// Looks at every watched launch now (also done on a timer while any are watched); with `timeIsUp`
+// those still running count as handed over.
+void HandOverTick(bool timeIsUp = false);
 
 // The launcher program that opens URLs and documents; empty when there is none.
 QString UrlLauncher();

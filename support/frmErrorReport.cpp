@@ -6,6 +6,7 @@
 #include "support/modErrorReport.h"
 
 #include <QPainter>
+#include <QPointer>
 #include <QPlainTextEdit>
 #include <QSvgRenderer>
 
@@ -38,6 +39,27 @@ QString trimBlanks(const QString& text)
     while (last > first && text.at(last - 1) == QLatin1Char(' '))
         --last;
     return text.mid(first, last - first);
+}
+
+// The text cut to at most `budget` characters once encoded for a URL, marked as cut; whole
+// characters only, so the value stays valid UTF-8.
+QString cutToFit(const QString& text, qsizetype budget)
+{
+    if (frmErrorReport::EncodeForURL(text).size() <= budget)
+        return text;
+    const QString marker = QStringLiteral(" [cut]");
+    qsizetype room = budget - frmErrorReport::EncodeForURL(marker).size();
+    if (room < 0)
+        return QString();
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const qsizetype next = end + (text.at(end).isHighSurrogate() && end + 1 < text.size() ? 2 : 1);
+        room -= frmErrorReport::EncodeForURL(text.mid(end, next - end)).size();
+        if (room < 0)
+            break;
+        end = next;
+    }
+    return text.left(end) + marker;
 }
 } // namespace
 
@@ -106,6 +128,7 @@ void frmErrorReport::ShowUp(int32_t plngErrNum, const QString& pstrErrDesc, cons
 
 void frmErrorReport::Form_Load()
 {
+    ErrorReportPath inPath;
     mlngMousePointer = vb::ScreenMousePointer();
     vb::SetScreenMousePointer(vb::vbDefault);
 
@@ -171,7 +194,7 @@ QString frmErrorReport::ReportAddress(const QString& comments, const QString& em
 {
     // Every value is form-encoded, so that "&", "=", "#", "%" or "+" in any of them can neither cut
     // the report short nor pass for another key.
-    const std::pair<const char*, QString> query[] = {
+    std::pair<const char*, QString> query[] = {
         {"ErrNum", QString::number(mlngErrNum)},
         {"ErrDesc", mstrErrDesc},
         {"ProgVer", mstrProgVer},
@@ -182,11 +205,31 @@ QString frmErrorReport::ReportAddress(const QString& comments, const QString& em
         {"Email", email},
         {"ExtraDesc", mstrExtraDesc},
     };
-    QString url = web::MakerWebServer() + QStringLiteral("/") + web::ErrorReportPage();
-    bool first = true;
-    for (const auto& [key, value] : query) {
-        url += QLatin1Char(first ? '?' : '&') + QString::fromLatin1(key) + QLatin1Char('=') + EncodeForURL(value);
-        first = false;
+    auto address = [&query] {
+        QString url = web::MakerWebServer() + QStringLiteral("/") + web::ErrorReportPage();
+        bool first = true;
+        for (const auto& [key, value] : query) {
+            url += QLatin1Char(first ? '?' : '&') + QString::fromLatin1(key) + QLatin1Char('=') + EncodeForURL(value);
+            first = false;
+        }
+        return url;
+    };
+    // A longer address fails to launch (the system's argument limit) or is refused by the server.
+    // The longest of the free texts is cut, by what does not fit (on a tie the user's comments and
+    // e-mail address go before the description and extra text the program wrote).
+    QString url = address();
+    for (int round = 0; round < 4 && url.size() > MaxReportAddress; ++round) {
+        QString* longest = nullptr;
+        qsizetype longestSize = -1;
+        for (const int i : {6, 7, 1, 8}) {
+            const qsizetype n = EncodeForURL(query[i].second).size();
+            if (n > longestSize) {
+                longest = &query[i].second;
+                longestSize = n;
+            }
+        }
+        *longest = cutToFit(*longest, longestSize - (url.size() - MaxReportAddress));
+        url = address();
     }
     return url;
 }
@@ -195,23 +238,43 @@ void frmErrorReport::SendReport()
 {
     const QString comments = trimBlanks(txtComments->Text());
     const QString email = trimBlanks(txtEmail->Text());
-    OpenURL(this, ReportAddress(comments, email), true);
+    // The window stays until the launch is known to be handed over, so a failure that is known
+    // only when the launcher ends still finds the user's text here.
+    setCursor(Qt::BusyCursor);
+    QPointer<frmErrorReport> self(this);
+    OpenURL(this, ReportAddress(comments, email), true, [self](bool handedOver) {
+        if (self)
+            self->SendReport_HandedOver(handedOver);
+    });
+}
+
+void frmErrorReport::SendReport_HandedOver(bool handedOver)
+{
+    ErrorReportPath inPath;
+    unsetCursor();
+    Busy = 0;
+    if (handedOver && IsLoaded())
+        Unload();
 }
 
 void frmErrorReport::cmdSend_Click()
 {
+    ErrorReportPath inPath;
     if (Busy)
         return;
     Busy = -1;
     SendReport();
-    Busy = 0;
+}
+
+void frmErrorReport::cmdCancel_Click()
+{
+    ErrorReportPath inPath;
     Unload();
 }
 
-void frmErrorReport::cmdCancel_Click() { Unload(); }
-
 void frmErrorReport::Form_QueryUnload(int& Cancel, int UnloadMode)
 {
+    ErrorReportPath inPath;
     (void)Cancel;
     (void)UnloadMode;
     vb::SetScreenMousePointer(mlngMousePointer);

@@ -2,6 +2,9 @@
 // The error-report window: tells the user what went wrong and exactly what a report holds, asks
 // how it came about and for an e-mail address, and sends the report as a web page address opened
 // in the default browser. A fresh window is made for every report.
+//
+// Send keeps the window open until the browser has the report: when sending fails, at once or
+// when the launcher ends, the window stays open with everything the user typed, to send again.
 #include "platform/Controls.h"
 #include "platform/Form.h"
 
@@ -39,7 +42,11 @@ public:
     // form outside A-Z a-z 0-9 and "-._~" as %XX.
     static QString EncodeForURL(const QString& text);
     // The report page's address for the values of this window, with the comments and e-mail given.
+    // It is never longer than MaxReportAddress: the longest of the free texts (comments, e-mail
+    // address, description, extra text) is cut to fit, marked with " [cut]".
     QString ReportAddress(const QString& comments, const QString& email) const;
+    // What browsers, launchers and web servers all take (servers: request lines of 8 K).
+    static constexpr qsizetype MaxReportAddress = 8000;
 
 protected:
     void Form_Load() override;
@@ -49,6 +56,7 @@ private:
     void SetIntroText();
     void SetErrorDetails();
     void SendReport();
+    void SendReport_HandedOver(bool handedOver);
     void cmdSend_Click();
     void cmdCancel_Click();
 

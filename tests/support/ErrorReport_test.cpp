@@ -3,15 +3,20 @@
 
 #include "TestSupport.h"
 #include "platform/AppInfo.h"
+#include "platform/Shell.h"
 #include "platform/Screen.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using testing_support::WhenModal;
 
@@ -29,14 +34,19 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         log = dir.filePath(QStringLiteral("opened.log"));
+        writeLauncher();
+        vb::SetScreenMousePointer(vb::vbDefault);
+    }
+    // The fake launcher records its address, then runs `then` (an exit status, say).
+    void writeLauncher(const QString& then = {})
+    {
         const QString script = dir.filePath(QStringLiteral("fake-open"));
         QFile f(script);
         f.open(QIODevice::WriteOnly);
-        f.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n").arg(log).toUtf8());
+        f.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n%2\n").arg(log, then).toUtf8());
         f.close();
         f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("QUORVANE_URL_LAUNCHER", script.toUtf8());
-        vb::SetScreenMousePointer(vb::vbDefault);
     }
     void TearDown() override { qunsetenv("QUORVANE_URL_LAUNCHER"); }
 
@@ -86,6 +96,44 @@ std::vector<std::pair<QString, QString>> decodeQuery(const QString& url)
         out.emplace_back(pair.left(eq), QUrl::fromPercentEncoding(v));
     }
     return out;
+}
+
+// Closes each report window as it comes up, up to `count` of them, and keeps the first line of
+// each one's details; `act` runs on each before it is closed.
+// A waiting closer that outlives the test does nothing.
+struct ReportWindows {
+    std::vector<QString> shown;
+    std::function<void(frmErrorReport*)> act = [](frmErrorReport*) {};
+    std::shared_ptr<ReportWindows*> self = std::make_shared<ReportWindows*>(this);
+
+    void closeUpTo(size_t count) { WhenModal(closer(std::weak_ptr<ReportWindows*>(self), count)); }
+
+private:
+    static std::function<void(QWidget*)> closer(std::weak_ptr<ReportWindows*> weak, size_t count)
+    {
+        return [weak, count](QWidget* w) {
+            const auto alive = weak.lock();
+            auto* f = qobject_cast<frmErrorReport*>(w);
+            if (!alive || !f)
+                return;
+            ReportWindows& me = **alive;
+            me.shown.push_back(f->txtErrDesc->Text().section(CRLF, 0, 0));
+            me.act(f);
+            if (me.shown.size() < count)
+                WhenModal(closer(weak, count));
+            if (f->IsLoaded())
+                f->cmdCancel->click();
+        };
+    }
+};
+
+int visibleReportWindows()
+{
+    int n = 0;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (qobject_cast<frmErrorReport*>(top) && top->isVisible())
+            ++n;
+    return n;
 }
 
 // The text without the blanks at either end (and only blanks).
@@ -304,7 +352,7 @@ TEST_F(ErrorReportTest, EnterSendsFromTheEditBoxes)
         f->txtEmail->SetFocus();
         QTest::keyClicks(f->txtEmail->Editor(), QStringLiteral("me@home.example"));
         QTest::keyClick(f->txtEmail->Editor(), Qt::Key_Return);
-        EXPECT_FALSE(f->IsLoaded());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !f->IsLoaded(); }, 5000)) << "closes once the report is handed over";
     });
     ASSERT_EQ(opened().size(), 1);
     EXPECT_TRUE(opened()[0].contains(QStringLiteral("&Email=me%40home.example&")));
@@ -335,7 +383,7 @@ TEST_F(ErrorReportTest, BusyKeepsASecondSendFromRunning)
     QTest::qWait(200);
     EXPECT_FALSE(QFile::exists(log));
 
-    // While Send runs Busy is set; a failed launch shows its message and the window still closes.
+    // While Send runs Busy is set; a failed launch shows its message and the window stays open.
     qputenv("QUORVANE_URL_LAUNCHER", "/no/such/launcher");
     testing_support::MsgBoxRecorder boxes;
     int16_t busyDuringSend = 0;
@@ -347,7 +395,7 @@ TEST_F(ErrorReportTest, BusyKeepsASecondSendFromRunning)
     report([&](frmErrorReport* f) {
         current = f;
         f->cmdSend->click();
-        EXPECT_FALSE(f->IsLoaded());
+        EXPECT_TRUE(f->IsLoaded());
         EXPECT_EQ(f->Busy, 0);
     });
     EXPECT_EQ(busyDuringSend, -1);
@@ -445,4 +493,161 @@ TEST_F(ErrorReportTest, Screenshot)
         const QString path = testing_support::SaveShot(f, QStringLiteral("frmErrorReport"));
         EXPECT_TRUE(QFile::exists(path));
     }, 5, QStringLiteral("Invalid procedure call or argument"), QStringLiteral("Line: 20"));
+}
+
+TEST_F(ErrorReportTest, AFailingLauncherIsReportedWhenItEnds)
+{
+    // xdg-open's exit statuses: 2 not found, 3 no method available (no browser), 4 the action failed.
+    const std::pair<int, int> exits[] = {{2, 2}, {3, 31}, {4, 29}};
+    for (const auto& [status, result] : exits) {
+        SCOPED_TRACE(status);
+        writeLauncher(QStringLiteral("exit %1").arg(status));
+        testing_support::MsgBoxRecorder boxes;
+        OpenURL(nullptr, QStringLiteral("http://www.quorvane.example"), false);
+        EXPECT_TRUE(boxes.calls.empty()) << "OpenURL does not wait for the launcher";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.calls.empty(); }, 5000));
+        EXPECT_EQ(boxes.calls[0].Prompt, QStringLiteral("Error on launching URL: %1").arg(result));
+        EXPECT_EQ(boxes.calls[0].Buttons, vb::vbOKOnly);
+        EXPECT_EQ(boxes.calls[0].Title, QStringLiteral("Quorvane"));
+        QTest::qWait(100);
+        EXPECT_EQ(boxes.calls.size(), 1u);
+    }
+}
+
+TEST_F(ErrorReportTest, ALauncherStillRunningAfterItsHandOverCountsAsSuccess)
+{
+    writeLauncher(QStringLiteral("sleep 0.5; exit 3"));
+    testing_support::MsgBoxRecorder boxes;
+    std::vector<bool> outcomes;
+    OpenURL(nullptr, QStringLiteral("http://www.quorvane.example"), false,
+            [&](bool handedOver) { outcomes.push_back(handedOver); });
+    opened();
+    EXPECT_TRUE(outcomes.empty());
+    vb::HandOverTick(true); // the hand-over time is up while the launcher still runs
+    EXPECT_EQ(outcomes, std::vector<bool>{true});
+    QTest::qWait(1000); // it has ended with its failure by now: no longer ours to report
+    EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_EQ(outcomes.size(), 1u);
+}
+
+TEST_F(ErrorReportTest, ALongReportIsCutToFitWhatBrowsersAndServersTake)
+{
+    struct Case {
+        const char* what;
+        QString comments, email;
+        int cutKey; // index of the value that must be cut
+    };
+    const Case cases[] = {
+        {"44 K ampersands", QString(44000, QLatin1Char('&')), QStringLiteral("me@home.example"), 6},
+        {"20 K CJK characters", QString(20000, QChar(0x6F22)), QStringLiteral("me@home.example"), 6},
+        {"a huge e-mail address", QStringLiteral("short"), QString(30000, QLatin1Char('a')), 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(log);
+        testing_support::MsgBoxRecorder boxes;
+        report([&](frmErrorReport* f) {
+            f->txtComments->SetText(c.comments);
+            f->txtEmail->SetText(c.email);
+            f->cmdSend->click();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !f->IsLoaded(); }, 5000)) << "the report was not handed over";
+            EXPECT_TRUE(boxes.calls.empty()) << boxes.calls[0].Prompt.toStdString();
+        }, 5, QStringLiteral("Overflow"), QStringLiteral("Line: 20"));
+        const QStringList urls = opened();
+        ASSERT_EQ(urls.size(), 1);
+        // Web servers take request lines of 8 K; the address stays below that.
+        EXPECT_LE(urls[0].size(), 8000);
+        const auto q = decodeQuery(urls[0]);
+        ASSERT_EQ(q.size(), 9u);
+        const QString typed = c.cutKey == 6 ? c.comments : c.email;
+        const QString sent = q[c.cutKey].second;
+        EXPECT_TRUE(sent.endsWith(QStringLiteral(" [cut]"))) << "a cut value is marked as cut";
+        EXPECT_GT(sent.size(), 500) << "as much as fits is kept";
+        EXPECT_TRUE(typed.startsWith(sent.chopped(6)));
+        EXPECT_EQ(q[c.cutKey == 6 ? 7 : 6].second, c.cutKey == 6 ? c.email : c.comments);
+        EXPECT_EQ(q[1].second, QStringLiteral("Overflow"));
+        EXPECT_EQ(q[8].second, QStringLiteral("Line: 20"));
+    }
+}
+
+TEST_F(ErrorReportTest, AFailedSendKeepsTheWindowAndWhatTheUserTyped)
+{
+    const std::pair<const char*, std::function<void()>> failures[] = {
+        {"no launcher: fails at once", [] { qputenv("QUORVANE_URL_LAUNCHER", "/no/such/launcher"); }},
+        {"no browser: fails when the launcher ends", [this] { writeLauncher(QStringLiteral("exit 3")); }},
+    };
+    const QString comments = QStringLiteral("I clicked Next twice\r\nwhile the timer ran.");
+    for (const auto& [what, fail] : failures) {
+        SCOPED_TRACE(what);
+        fail();
+        testing_support::MsgBoxRecorder boxes;
+        report([&](frmErrorReport* f) {
+            f->txtComments->SetText(comments);
+            f->txtEmail->SetText(QStringLiteral("me@home.example"));
+            f->cmdSend->click();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.calls.empty(); }, 5000));
+            EXPECT_EQ(boxes.calls[0].Prompt, QStringLiteral("Error on launching URL: 31"));
+            EXPECT_TRUE(f->IsLoaded()) << "the window stays open";
+            EXPECT_EQ(f->Busy, 0) << "and can send again";
+            EXPECT_EQ(f->txtComments->Text(), comments);
+            EXPECT_EQ(f->txtEmail->Text(), QStringLiteral("me@home.example"));
+            testing_support::SaveShot(f, QStringLiteral("frmErrorReport_afterFailedSend"));
+        });
+    }
+}
+
+TEST_F(ErrorReportTest, ReportsRaisedWhileOneIsOpenAreShownAfterItInOrder)
+{
+    ReportWindows windows;
+    windows.act = [&](frmErrorReport*) {
+        if (windows.shown.size() != 1)
+            return;
+        // The step timer's tick and another procedure fail while the first report is open.
+        ShowErrorReport(6, QStringLiteral("Overflow"), QStringLiteral("frmMain"), QStringLiteral("tmrSteps_Timer"),
+                        QStringLiteral("Line: 3"));
+        ShowErrorReport(9, QStringLiteral("Subscript out of range"), QStringLiteral("modSteps"),
+                        QStringLiteral("GetStepName"), QString());
+        EXPECT_EQ(visibleReportWindows(), 1) << "a waiting report is not shown over the open one";
+    };
+    windows.closeUpTo(3);
+    ShowErrorReport(5, QStringLiteral("Invalid procedure call or argument"), QStringLiteral("modIssues"),
+                    QStringLiteral("GetIssueName"), QString());
+    ASSERT_EQ(windows.shown.size(), 3u);
+    EXPECT_TRUE(windows.shown[0].endsWith(QStringLiteral("Error 5 (modIssues:GetIssueName)")));
+    EXPECT_TRUE(windows.shown[1].endsWith(QStringLiteral("Error 6 (frmMain:tmrSteps_Timer)")));
+    EXPECT_TRUE(windows.shown[2].endsWith(QStringLiteral("Error 9 (modSteps:GetStepName)")));
+    EXPECT_EQ(visibleReportWindows(), 0);
+}
+
+TEST_F(ErrorReportTest, OnlyAnErrorInsideTheReportPathIsKeptFromReporting)
+{
+    qputenv("QUORVANE_URL_LAUNCHER", "/no/such/launcher"); // Send fails at once, with its message
+    testing_support::MsgBoxRecorder boxes;
+    boxes.onCall = [](const vb::MsgBoxCall&) {
+        // Raised by the report path itself (while it shows the send's failure): never a further report.
+        ShowErrorReport(91, QStringLiteral("Object variable not set"), QStringLiteral("frmMain"),
+                        QStringLiteral("cmdWeb_Click"), QString());
+        // While that message box waits for the user, the step timer fails: that report waits its turn.
+        QEventLoop loop;
+        QTimer::singleShot(0, [&loop] {
+            ShowErrorReport(6, QStringLiteral("Overflow"), QStringLiteral("frmMain"),
+                            QStringLiteral("tmrSteps_Timer"), QString());
+            loop.quit();
+        });
+        loop.exec();
+        return int(vb::vbOK);
+    };
+    ReportWindows windows;
+    windows.act = [&](frmErrorReport* f) {
+        if (windows.shown.size() == 1)
+            f->cmdSend->click();
+    };
+    windows.closeUpTo(2);
+    ShowErrorReport(5, QStringLiteral("Invalid procedure call or argument"), QStringLiteral("modIssues"),
+                    QStringLiteral("GetIssueName"), QString());
+    QTest::qWait(300);
+    ASSERT_EQ(windows.shown.size(), 2u);
+    EXPECT_TRUE(windows.shown[0].endsWith(QStringLiteral("Error 5 (modIssues:GetIssueName)")));
+    EXPECT_TRUE(windows.shown[1].endsWith(QStringLiteral("Error 6 (frmMain:tmrSteps_Timer)")));
+    EXPECT_EQ(boxes.calls.size(), 1u);
 }

@@ -127,8 +127,8 @@ TEST_F(ShellTest, TextNeverReachesAShell)
     CShellExecute shell;
     EXPECT_EQ(shell.LaunchURL(nullptr, url), -1);
     EXPECT_EQ(launched(), QStringList{url});
-    // A text that is no address and no file is not run as a command either.
-    EXPECT_EQ(shell.LaunchURL(nullptr, QStringLiteral("touch %1").arg(trap)), 3);
+    // A text that cannot be a web address is not run as a command either: it is not found.
+    EXPECT_EQ(shell.LaunchURL(nullptr, QStringLiteral("touch %1").arg(trap)), 2);
     QTest::qWait(100);
     EXPECT_FALSE(QFileInfo::exists(trap));
 }
@@ -278,4 +278,77 @@ TEST_F(ShellTest, NoFinishedChildOutlivesItsObject)
     }
     launched();
     EXPECT_TRUE(QTest::qWaitFor([] { return zombieChildren() == 0; }, 5000));
+}
+
+// A planted program named like a web address, in the folder the program runs from and on PATH,
+// must never run: a web address goes to the launcher as a web address, whatever files exist.
+TEST_F(ShellTest, AWebAddressNeverRunsAFileOrAProgram)
+{
+    const QString marker = work.filePath(QStringLiteral("planted-ran"));
+    const QString plantedBody = QStringLiteral("touch '%1'").arg(marker);
+    auto plant = [&](const QString& path) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("#!/bin/sh\n%1\n").arg(plantedBody).toUtf8());
+        f.close();
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    };
+    plant(work.filePath(QStringLiteral("www.quorvane.example?src=qv")));
+    plant(work.filePath(QStringLiteral("ftp.host.example")));
+    plant(bin.filePath(QStringLiteral("qvprobe"))); // a program found on PATH
+    const QString oldCwd = QDir::currentPath();
+    QDir::setCurrent(work.path());
+
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("www.quorvane.example?src=qv"), QStringLiteral("http://www.quorvane.example?src=qv")},
+        {QStringLiteral("ftp.host.example"), QStringLiteral("ftp://ftp.host.example")},
+        {QStringLiteral("qvprobe"), QStringLiteral("http://qvprobe")},
+        {QStringLiteral("sh"), QStringLiteral("http://sh")},
+    };
+    for (const auto& [address, target] : cases) {
+        SCOPED_TRACE(address.toStdString());
+        forget();
+        CShellExecute shell;
+        EXPECT_EQ(shell.LaunchURL(nullptr, address), -1);
+        EXPECT_EQ(launched(), QStringList{target});
+    }
+    QDir::setCurrent(oldCwd);
+    QTest::qWait(200);
+    EXPECT_FALSE(QFileInfo::exists(marker)) << "a planted program was run";
+}
+
+// A document with the execute bit (as on a FAT-formatted stick) is opened by the desktop's
+// handler, never run; only LaunchProgram starts a program.
+TEST_F(ShellTest, DocumentsAreOpenedNeverRun)
+{
+    const QString marker = work.filePath(QStringLiteral("document-ran"));
+    const QString doc = work.filePath(QStringLiteral("readme.txt"));
+    QFile f(doc);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8());
+    f.close();
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    const std::pair<const char*, std::function<int32_t(CShellExecute&)>> opens[] = {
+        {"LaunchDocument", [&](CShellExecute& s) { return s.LaunchDocument(nullptr, doc, QString()); }},
+        {"LaunchDocument by name in its start-in folder",
+         [&](CShellExecute& s) { return s.LaunchDocument(nullptr, QStringLiteral("readme.txt"), work.path()); }},
+        {"LaunchFolder on a file", [&](CShellExecute& s) { return s.LaunchFolder(nullptr, doc); }},
+    };
+    for (const auto& [what, open] : opens) {
+        SCOPED_TRACE(what);
+        forget();
+        CShellExecute shell;
+        EXPECT_EQ(open(shell), -1);
+        EXPECT_EQ(launched(), QStringList{doc});
+    }
+    // A document named without a path is not looked for on PATH either.
+    CShellExecute shell;
+    EXPECT_EQ(shell.LaunchDocument(nullptr, QStringLiteral("xdg-open"), QString()), 2);
+    QTest::qWait(200);
+    EXPECT_FALSE(QFileInfo::exists(marker)) << "a document was run";
+
+    // Starting a program is LaunchProgram's purpose.
+    EXPECT_EQ(shell.LaunchProgram(nullptr, doc), -1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(marker); }, 5000));
 }
