@@ -2,6 +2,7 @@
 
 #include "platform/AppInfo.h"
 #include "platform/Screen.h"
+#include "platform/Strings.h"
 #include "support/WebAddresses.h"
 #include "support/modErrorReport.h"
 
@@ -28,19 +29,6 @@ QPixmap warningPicture(QSize size)
     return pm;
 }
 
-// Leading and trailing blanks off, and nothing else: line breaks and tabs the user typed at either
-// end of the comments stay part of the report.
-QString trimBlanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 // The text cut to at most `budget` characters once encoded for a URL, marked as cut; whole
 // characters only, so the value stays valid UTF-8.
 QString cutToFit(const QString& text, qsizetype budget)
@@ -63,8 +51,9 @@ QString cutToFit(const QString& text, qsizetype budget)
 }
 } // namespace
 
-frmErrorReport::frmErrorReport(QWidget* parent) : vb::Form(parent)
+frmErrorReport::frmErrorReport(QWidget* parent) : DialogTemplate(parent)
 {
+    KeyPreview = false;
     // Fixed size, no minimise or maximise button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -128,11 +117,13 @@ void frmErrorReport::ShowUp(int32_t plngErrNum, const QString& pstrErrDesc, cons
 
 void frmErrorReport::Form_Load()
 {
+    DialogTemplate::Form_Load();
     ErrorReportPath inPath;
     mlngMousePointer = vb::ScreenMousePointer();
     vb::SetScreenMousePointer(vb::vbDefault);
 
-    Move((vb::ScreenWidthTwips() - Width()) / 2, (vb::ScreenHeightTwips() - Height()) / 2);
+    // On the screen's middle with its frame, once a window manager has framed it.
+    dialogs::CentreWindow(this, dialogs::ScreenAreaTwips());
 
     SetCaption(QStringLiteral("Uh Oh... an error occurred in ") + app::ProductName());
     lblTitle->SetCaption(app::ProductName() + QStringLiteral(" ") + QStringLiteral("Problem") + QStringLiteral(" "));
@@ -236,8 +227,8 @@ QString frmErrorReport::ReportAddress(const QString& comments, const QString& em
 
 void frmErrorReport::SendReport()
 {
-    const QString comments = trimBlanks(txtComments->Text());
-    const QString email = trimBlanks(txtEmail->Text());
+    const QString comments = vb::Trim(txtComments->Text());
+    const QString email = vb::Trim(txtEmail->Text());
     // The window stays until the launch is known to be handed over, so a failure that is known
     // only when the launcher ends still finds the user's text here.
     setCursor(Qt::BusyCursor);
@@ -272,10 +263,19 @@ void frmErrorReport::cmdCancel_Click()
     Unload();
 }
 
+void frmErrorReport::Form_KeyDown(int& KeyCode, int Shift)
+{
+    // Enter and Esc are left to the default and cancel buttons.
+    (void)KeyCode;
+    (void)Shift;
+}
+
 void frmErrorReport::Form_QueryUnload(int& Cancel, int UnloadMode)
 {
-    ErrorReportPath inPath;
-    (void)Cancel;
-    (void)UnloadMode;
-    vb::SetScreenMousePointer(mlngMousePointer);
+    {
+        ErrorReportPath inPath;
+        vb::SetScreenMousePointer(mlngMousePointer);
+    }
+    // The template's closing steps let pending events run: they belong to the rest of the program.
+    DialogTemplate::Form_QueryUnload(Cancel, UnloadMode);
 }

@@ -6,12 +6,14 @@
 // Send keeps the window open until the browser has the report: when sending fails, at once or
 // when the launcher ends, the window stays open with everything the user typed, to send again.
 #include "platform/Controls.h"
-#include "platform/Form.h"
+#include "support/frmZTemplate.h"
 
 #include <QString>
 #include <cstdint>
 
-class frmErrorReport : public vb::Form {
+// It stands on the dialog template, except for the keys: Enter and Esc reach its default and
+// cancel buttons by the window system's rules, so a focused button takes Enter itself.
+class frmErrorReport : public DialogTemplate {
     Q_OBJECT
 public:
     explicit frmErrorReport(QWidget* parent = nullptr);
@@ -20,8 +22,7 @@ public:
     void ShowUp(int32_t plngErrNum, const QString& pstrErrDesc, const QString& pstrProgVer, int32_t plngBuildNum,
                 const QString& pstrModuleName, const QString& pstrProcName, const QString& pstrExtraDesc = {});
 
-    // Set (-1) while the Send action runs.
-    int16_t Busy = 0;
+    // Busy (the template's) is set (-1) while the Send action runs.
 
     // The controls, named as the window's layout names them.
     vb::PictureBox* Image1;
@@ -50,6 +51,7 @@ public:
 
 protected:
     void Form_Load() override;
+    void Form_KeyDown(int& KeyCode, int Shift) override;
     void Form_QueryUnload(int& Cancel, int UnloadMode) override;
 
 private:
