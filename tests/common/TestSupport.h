@@ -27,6 +27,13 @@ private:
 // two seconds until one is there). Use before the call that opens the modal window.
 void WhenModal(std::function<void(QWidget*)> action);
 
+// The same for the open pop-up menu (the active popup widget).
+void WhenPopup(std::function<void(QWidget*)> action);
+
+// Clicks the entry captioned `text` of an open pop-up menu with `button`, as the mouse does (moved
+// onto it first); false when the menu has no such entry.
+bool ClickMenuEntry(QWidget* popup, const QString& text, Qt::MouseButton button = Qt::LeftButton);
+
 // The path of this test process's private registry store (QUORVANE_REGISTRY points there).
 QString RegistryPath();
 
