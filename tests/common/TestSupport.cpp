@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "platform/Form.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -52,6 +54,19 @@ void WhenFound(QWidget* (*find)(), std::function<void(QWidget*)> action)
 void WhenModal(std::function<void(QWidget*)> action) { WhenFound(&QApplication::activeModalWidget, std::move(action)); }
 
 void WhenPopup(std::function<void(QWidget*)> action) { WhenFound(&QApplication::activePopupWidget, std::move(action)); }
+
+int RunUntilTheProgramEnds(std::function<void()> start)
+{
+    QTimer::singleShot(0, std::move(start));
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(5000);
+    vb::OnLastFormUnloaded([] { QCoreApplication::exit(0); });
+    const int rc = QApplication::exec();
+    vb::OnLastFormUnloaded(nullptr);
+    return rc;
+}
 
 bool ClickMenuEntry(QWidget* popup, const QString& text, Qt::MouseButton button)
 {

@@ -30,6 +30,10 @@ void WhenModal(std::function<void(QWidget*)> action);
 // The same for the open pop-up menu (the active popup widget).
 void WhenPopup(std::function<void(QWidget*)> action);
 
+// Runs the program's event loop as the program does, with `start` called once it turns, until the
+// last loaded window unloads (returns 0) or five seconds have passed (returns 1).
+int RunUntilTheProgramEnds(std::function<void()> start);
+
 // Clicks the entry captioned `text` of an open pop-up menu with `button`, as the mouse does (moved
 // onto it first); false when the menu has no such entry.
 bool ClickMenuEntry(QWidget* popup, const QString& text, Qt::MouseButton button = Qt::LeftButton);

@@ -15,7 +15,6 @@
 #include <QCursor>
 #include <QFileInfo>
 #include <QMenu>
-#include <QTimer>
 
 using session::State;
 using testing_support::WhenModal;
@@ -63,20 +62,6 @@ protected:
         ASSERT_EQ(form->lblTime_New->Caption(), QStringLiteral("01:00"));
         if (t == Timer::Paused)
             form->cmdPause_Click();
-    }
-
-    // Runs the session's clock in its own event loop until the program ends (or five seconds).
-    int RunUntilTheProgramEnds(const std::function<void()>& start)
-    {
-        QTimer::singleShot(0, form.get(), start);
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-        guard.start(5000);
-        vb::OnLastFormUnloaded([] { QCoreApplication::exit(0); });
-        const int rc = QApplication::exec();
-        vb::OnLastFormUnloaded(nullptr);
-        return rc;
     }
 
     int ShortcutsWindowsLoaded() const
@@ -254,7 +239,7 @@ TEST_F(CommandsTest, ExitWithTheShortcutsWindowOpenEndsTheProgram)
         ASSERT_TRUE(ShortcutsWindow);
         ASSERT_EQ(vb::Forms().size(), 2u);
 
-        EXPECT_EQ(RunUntilTheProgramEnds(w.exit), 0);
+        EXPECT_EQ(testing_support::RunUntilTheProgramEnds(w.exit), 0);
         EXPECT_FALSE(form->tmrSteps->Enabled());
         EXPECT_FALSE(form->IsLoaded());
         EXPECT_FALSE(ShortcutsWindow);
@@ -275,6 +260,14 @@ TEST_F(CommandsTest, TheWebButtonOpensTheWebSiteWithTheSourceTagAndChangesNothin
     EXPECT_EQ(vb::Forms().size(), 1u);
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_TRUE(reports.calls.empty());
+
+    // A launcher that cannot be started is told to the user; the session still goes on untouched.
+    qputenv("QUORVANE_URL_LAUNCHER", QByteArrayLiteral("/nonexistent/launcher"));
+    form->cmdWeb->click();
+    EXPECT_EQ(boxes.calls.size() + reports.calls.size(), 1u);
+    EXPECT_TRUE(State == before);
+    EXPECT_TRUE(form->tmrSteps->Enabled());
+    EXPECT_TRUE(form->IsLoaded());
 }
 
 TEST_F(CommandsTest, AnErrorWhileTheModalWindowIsShownIsReportedAndLeavesTheTimerOff)
