@@ -36,6 +36,8 @@ struct SessionState {
     int16_t BlinkOn = vbFalse;         // marker blink: shown or not
     int32_t BlinkTicks = 0;            // marker blink: ticks counted
     int32_t BlinkElapsed = 0;          // marker blink: time counted
+
+    bool operator==(const SessionState&) const = default;
 };
 
 // The one program-wide instance.

@@ -12,7 +12,6 @@
 #include "session/modSteps.h"
 #include "support/ErrorTrap.h"
 #include "support/WebAddresses.h"
-#include "support/modErrorReport.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -85,6 +84,7 @@ frmMain::frmMain(QWidget* parent) : vb::Form(parent)
     SetClientSizeTwips(frmmain::kDesignWidth, frmmain::kDesignHeight);
     KeyPreview = true;
     CreateControls();
+    CreateCommands();
     ConnectDisplayClicks();
 }
 
@@ -490,18 +490,6 @@ void frmMain::UpdateJournal(const QString& strMsg)
     txtJournal->SetText(txtJournal->Text() + kCrLf + QDateTime::currentDateTime().toString(QStringLiteral("mm:ss:zzz")) +
                         QLatin1Char(' ') + strMsg);
 }
-
-// =============================================================================================
-// Commands
-// =============================================================================================
-
-void frmMain::cmdExit_Click()
-{
-    tmrSteps->SetEnabled(false);
-    Unload();
-}
-
-void frmMain::cmdWeb_Click() { OpenURL(this, web::ProductWebSite(), false); }
 
 // =============================================================================================
 // Layout

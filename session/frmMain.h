@@ -5,18 +5,21 @@
 // SUD choices, the elapsed time), lays its controls out for any size, keeps its position in
 // the settings store between runs, and takes the keys and clicks that drive the session.
 // Its code: frmMain.cpp (life, step machine, display), frmMain_Layout.cpp (controls and layout),
-// frmMain_Position.cpp (saved place), frmMain_Input.cpp (keys and clicks).
+// frmMain_Position.cpp (saved place), frmMain_Input.cpp (keys and clicks), frmMain_Commands.cpp
+// (the tool bar's Exit and web buttons, the menu button and its pop-up menu).
 //
 // The controls are public, as a window's controls are to the rest of the program; the procedures
 // are public too so that the input handlers, the commands and the tests reach them directly.
 #include "platform/Controls.h"
 #include "platform/Form.h"
+#include "platform/Menu.h"
 #include "platform/PictureBox.h"
 #include "platform/Shape.h"
 #include "platform/Timer.h"
 #include "session/SessionState.h"
 
 #include <cstdint>
+#include <functional>
 
 // Program-wide switches of the start-up: both stay False for the program's whole life.
 // JournalEnabled would fill the hidden step journal; BottomRowFlag would keep the bottom row of
@@ -142,8 +145,40 @@ public:
     void lblSUDUnit_Click(int Index);
 
     // ---- Commands ----
+    // The menu button's pop-up menu: "Information", "Keyboard Shortcuts", "About", a separator
+    // line and "Exit", in that order.
+    vb::Menu* mnuPopUp;
+    vb::MenuItem* mnuPopUpInfo;
+    vb::MenuItem* mnuPopUpShortcuts;
+    vb::MenuItem* mnuPopUpAbout;
+    vb::MenuItem* mnuPopUpSep;
+    vb::MenuItem* mnuPopUpExit;
+
+    // Opens the pop-up menu with its left edge at the mouse pointer; either mouse button chooses an
+    // entry, and none is the default. The step timer is not touched.
+    void cmdNav_Click();
+    // Information and About: the introduction or About window, modal. The step timer stands still
+    // while it is open and gets back the state it had (running, or off when paused or on a step
+    // that waits for the user) when it closes.
+    void mnuPopUpInfo_Click();
+    void cmdInfo_Click();
+    void mnuPopUpAbout_Click();
+    void cmdAbout_Click();
+    // The keyboard-shortcuts window beside the running session: not modal, the timer untouched;
+    // while it is open, the same window comes back to the front.
+    void mnuPopUpShortcuts_Click();
+    // Exit: stops the step timer and unloads this window, which unloads every other window and
+    // so ends the program.
+    void mnuPopUpExit_Click();
     void cmdExit_Click();
+    // Opens the product's web site with the source tag; nothing in the session changes.
     void cmdWeb_Click();
+
+    // What Information and About share: remembers whether the step timer runs, stops it, runs
+    // `showWindow` (which returns once the modal window has closed) and gives the timer back its
+    // remembered state, unless this window has been unloaded meanwhile. An error is reported under
+    // `proc` and leaves the timer stopped.
+    void ShowModalWithTimerStopped(const QString& proc, const std::function<void()>& showWindow);
 
     // The window's own event procedures, callable as the window system would call them.
     void Form_Load() override;
@@ -172,6 +207,9 @@ private:
     void CentreOnScreen();
 
     void CreateControls();
+    // The pop-up menu and the command buttons' handlers.
+    void CreateCommands();
+    void KeyboardShortcuts();
     // The display's labels and pictures move the session on when clicked.
     void ConnectDisplayClicks();
     // The tool bar and status bar stay at the client area's top and bottom edges at its full width.

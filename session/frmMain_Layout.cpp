@@ -181,8 +181,6 @@ void frmMain::CreateControls()
     connect(cmdPause, &vb::PushButton::Click, this, [this] { cmdPause_Click(); });
     connect(cmdResume, &vb::PushButton::Click, this, [this] { cmdResume_Click(); });
     connect(cmdFinish, &vb::PushButton::Click, this, [this] { cmdFinish_Click(); });
-    connect(cmdExit, &vb::PushButton::Click, this, [this] { cmdExit_Click(); });
-    connect(cmdWeb, &vb::PushButton::Click, this, [this] { cmdWeb_Click(); });
 
     picStatusBar = new vb::PictureBox(this, 0, 10530, kDesignWidth, 465);
     cmdNav = new vb::PushButton(picStatusBar, 16500, 15, 390, 390);

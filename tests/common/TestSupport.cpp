@@ -1,6 +1,11 @@
 #include "TestSupport.h"
 
+#include "platform/Form.h"
+
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QTest>
 #include <QDir>
 #include <QPixmap>
 #include <QTimer>
@@ -20,12 +25,15 @@ MsgBoxRecorder::MsgBoxRecorder(int answer_) : answer(answer_)
 
 MsgBoxRecorder::~MsgBoxRecorder() { vb::SetMsgBoxHandler(std::move(previous)); }
 
-void WhenModal(std::function<void(QWidget*)> action)
+namespace {
+// Runs `action` on what `find` returns as soon as the event loop turns, retrying for up to two
+// seconds until there is something.
+void WhenFound(QWidget* (*find)(), std::function<void(QWidget*)> action)
 {
     auto tries = std::make_shared<int>(0);
     auto fn = std::make_shared<std::function<void()>>();
-    *fn = [action, tries, fn]() {
-        QWidget* w = QApplication::activeModalWidget();
+    *fn = [find, action, tries, fn]() {
+        QWidget* w = find();
         if (w) {
             action(w);
             *fn = nullptr; // break the self-reference
@@ -40,6 +48,41 @@ void WhenModal(std::function<void(QWidget*)> action)
     };
     auto first = *fn;
     QTimer::singleShot(0, [first]() { first(); });
+}
+} // namespace
+
+void WhenModal(std::function<void(QWidget*)> action) { WhenFound(&QApplication::activeModalWidget, std::move(action)); }
+
+void WhenPopup(std::function<void(QWidget*)> action) { WhenFound(&QApplication::activePopupWidget, std::move(action)); }
+
+int RunUntilTheProgramEnds(std::function<void()> start)
+{
+    QTimer::singleShot(0, std::move(start));
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(5000);
+    vb::OnLastFormUnloaded([] { QCoreApplication::exit(0); });
+    const int rc = QApplication::exec();
+    vb::OnLastFormUnloaded(nullptr);
+    return rc;
+}
+
+bool ClickMenuEntry(QWidget* popup, const QString& text, Qt::MouseButton button)
+{
+    auto* menu = qobject_cast<QMenu*>(popup);
+    if (!menu)
+        return false;
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator() || a->text() != text)
+            continue;
+        const QPoint at = menu->actionGeometry(a).center();
+        QTest::mouseMove(menu, at);
+        QTest::mousePress(menu, button, {}, at);
+        QTest::mouseRelease(menu, button, {}, at);
+        return true;
+    }
+    return false;
 }
 
 QString RegistryPath() { return qEnvironmentVariable("QUORVANE_REGISTRY"); }

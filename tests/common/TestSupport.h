@@ -27,6 +27,17 @@ private:
 // two seconds until one is there). Use before the call that opens the modal window.
 void WhenModal(std::function<void(QWidget*)> action);
 
+// The same for the open pop-up menu (the active popup widget).
+void WhenPopup(std::function<void(QWidget*)> action);
+
+// Runs the program's event loop as the program does, with `start` called once it turns, until the
+// last loaded window unloads (returns 0) or five seconds have passed (returns 1).
+int RunUntilTheProgramEnds(std::function<void()> start);
+
+// Clicks the entry captioned `text` of an open pop-up menu with `button`, as the mouse does (moved
+// onto it first); false when the menu has no such entry.
+bool ClickMenuEntry(QWidget* popup, const QString& text, Qt::MouseButton button = Qt::LeftButton);
+
 // The path of this test process's private registry store (QUORVANE_REGISTRY points there).
 QString RegistryPath();
 

@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QProcess>
-#include <QTimer>
 #include <cmath>
 #include <limits>
 #include <gtest/gtest.h>
@@ -257,15 +256,7 @@ TEST_F(PositionTest, ClosingTheMainWindowClosesTheOthersAndEndsTheProgram)
     b.Load();
     ASSERT_EQ(vb::Forms().size(), 3u);
     // The close box, while the program runs its event loop: the loop ends when no window is left.
-    QTimer::singleShot(0, f.get(), [&f] { f->close(); });
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-    guard.start(5000);
-    vb::OnLastFormUnloaded([] { QCoreApplication::exit(0); });
-    const int rc = QApplication::exec();
-    vb::OnLastFormUnloaded(nullptr);
-    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(testing_support::RunUntilTheProgramEnds([&f] { f->close(); }), 0);
     EXPECT_FALSE(f->IsLoaded());
     EXPECT_FALSE(a.IsLoaded());
     EXPECT_FALSE(b.IsLoaded());
