@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
+#include <QCoreApplication>
 #include <QDir>
 #include <QPixmap>
 #include <QTimer>
@@ -91,7 +92,7 @@ QString SaveShot(QWidget* w, const QString& name)
 {
     QString dir = qEnvironmentVariable("QUORVANE_SHOTS");
     if (dir.isEmpty())
-        dir = QDir::currentPath() + QStringLiteral("/shots");
+        dir = QCoreApplication::applicationDirPath() + QStringLiteral("/../shots"); // build/shots
     QDir().mkpath(dir);
     const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
     w->grab().save(path);
