@@ -1,4 +1,5 @@
 #include "platform/Form.h"
+#include "platform/PictureBox.h"
 #include "session/frmMain.h"
 #include "session/modMain.h"
 
@@ -7,6 +8,9 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Every window of the program, message boxes included, carries the program's icon.
+    Q_INIT_RESOURCE(resources);
+    QApplication::setWindowIcon(vb::SvgIcon(QStringLiteral(":/icon.svg")));
     // The windows hide rather than close when they unload; the last unload ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     Main();
