@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <utility>
 #include <sys/resource.h>
 
 using session::State;
@@ -153,6 +154,17 @@ long ResidentKiB()
     return -1;
 }
 
+// Runs the event loop for the given seconds: the process's CPU seconds spent and the wall seconds.
+std::pair<double, double> RunEventLoopFor(int seconds)
+{
+    const double cpuBefore = CpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTimer::singleShot(seconds * 1000, qApp, [] { QCoreApplication::exit(0); });
+    QApplication::exec();
+    return {CpuSeconds() - cpuBefore, wall.elapsed() / 1000.0};
+}
+
 // The session as the user runs it: the real timer, painting, the event loop.
 void RunningRound()
 {
@@ -163,13 +175,7 @@ void RunningRound()
     QCoreApplication::processEvents();
     ToTappingRound(f);
     const int32_t totalBefore = State.TotalSeconds;
-    const double cpuBefore = CpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    QTimer::singleShot(seconds * 1000, qApp, [] { QCoreApplication::exit(0); });
-    QApplication::exec();
-    const double cpu = CpuSeconds() - cpuBefore;
-    const double elapsed = wall.elapsed() / 1000.0;
+    const auto [cpu, elapsed] = RunEventLoopFor(seconds);
     std::printf("\nTapping round on the real timer, %.1f s wall (offscreen):\n", elapsed);
     std::printf("  session seconds counted: %d, step now %d, round %d\n", State.TotalSeconds - totalBefore,
                 int(State.CurrentStep), State.RoundCount);
@@ -188,13 +194,8 @@ void IdleTimerFloor(int seconds)
     idle.setInterval(10);
     QObject::connect(&idle, &QTimer::timeout, [] {});
     idle.start();
-    const double cpuBefore = CpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    QTimer::singleShot(seconds * 1000, qApp, [] { QCoreApplication::exit(0); });
-    QApplication::exec();
-    const double cpu = CpuSeconds() - cpuBefore;
-    std::printf("  for comparison, an idle 10 ms timer alone: %.2f%% of one core\n", 100.0 * cpu / (wall.elapsed() / 1000.0));
+    const auto [cpu, elapsed] = RunEventLoopFor(seconds);
+    std::printf("  for comparison, an idle 10 ms timer alone: %.2f%% of one core\n", 100.0 * cpu / elapsed);
 }
 
 } // namespace

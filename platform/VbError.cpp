@@ -1,5 +1,6 @@
 #include "platform/VbError.h"
 
+#include <cmath>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -76,6 +77,14 @@ int16_t CheckedAdd16(int16_t a, int16_t b)
     if (__builtin_add_overflow(a, b, &r))
         Raise(errOverflow);
     return r;
+}
+
+int32_t CLng(double value)
+{
+    const double r = std::nearbyint(value);
+    if (!(r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max()))
+        Raise(errOverflow);
+    return static_cast<int32_t>(r);
 }
 
 } // namespace vb

@@ -43,4 +43,8 @@ VbError CurrentError();
 int32_t CheckedAdd(int32_t a, int32_t b);
 int16_t CheckedAdd16(int16_t a, int16_t b);
 
+// A fraction to a 32-bit whole number as the language converts it: an exact half to the even
+// neighbour; a result outside the type's range raises error 6.
+int32_t CLng(double value);
+
 } // namespace vb

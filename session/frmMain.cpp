@@ -35,13 +35,7 @@ using session::State;
 using session::vbFalse;
 using session::vbTrue;
 
-int32_t frmmain::Whole(double v)
-{
-    const double r = std::nearbyint(v);
-    if (!(r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max()))
-        vb::Raise(vb::errOverflow);
-    return static_cast<int32_t>(r);
-}
+int32_t frmmain::Whole(double v) { return vb::CLng(v); }
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "platform/Screen.h"
 #include "session/frmMain_Private.h"
 #include "support/ErrorTrap.h"
+#include "support/frmZTemplate.h"
 #include "support/modRegistry.h"
 
 #include <QGuiApplication>
@@ -95,9 +96,7 @@ void frmMain::ApplyPlacement()
 
 void frmMain::CentreOnScreen()
 {
-    const float l = (float(vb::ScreenWidthTwips()) - float(Width())) / 2.0f;
-    const float t = (float(vb::ScreenHeightTwips()) - float(Height())) / 2.0f;
-    Move(Whole(l), Whole(t));
+    dialogs::MoveToCentre(this, dialogs::ScreenAreaTwips());
 }
 
 void frmMain::MaximiseOnceFramed(int tries)

@@ -28,15 +28,6 @@ vb::OSVERSIONINFOA versionRecord()
     return info;
 }
 
-// A whole number that must fit 32 bits, rounded half to even.
-int32_t toLong(double value)
-{
-    const double rounded = std::nearbyint(value);
-    if (!(rounded >= INT32_MIN && rounded <= INT32_MAX))
-        vb::Raise(vb::errOverflow);
-    return int32_t(rounded);
-}
-
 int16_t toInteger(int64_t value)
 {
     if (value < INT16_MIN || value > INT16_MAX)
@@ -150,7 +141,7 @@ int32_t COSInfo::DisplayColors() const
         const vb::HDC dc = vb::GetDC(nullptr);
         const int64_t bits = int64_t(vb::GetDeviceCaps(dc, vb::BITSPIXEL)) * vb::GetDeviceCaps(dc, vb::PLANES);
         vb::ReleaseDC(nullptr, dc);
-        return bits == 32 ? -1 : toLong(std::pow(2.0, double(bits)));
+        return bits == 32 ? -1 : vb::CLng(std::pow(2.0, double(bits)));
     });
 }
 

@@ -56,15 +56,6 @@ QString ExecutableName()
     return QFileInfo(path).completeBaseName();
 }
 
-int32_t RoundToLong(double d)
-{
-    // Half to even, as the conversion of a fraction to a whole number does.
-    const double r = std::nearbyint(d);
-    if (!(r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max()))
-        vb::Raise(vb::errOverflow);
-    return static_cast<int32_t>(r);
-}
-
 } // namespace
 
 QString CStr(const RegValue& v)
@@ -89,14 +80,14 @@ int32_t CLng(const RegValue& v)
         int32_t operator()(std::monostate) const { return 0; }
         int32_t operator()(int16_t n) const { return n; }
         int32_t operator()(int32_t n) const { return n; }
-        int32_t operator()(double d) const { return RoundToLong(d); }
+        int32_t operator()(double d) const { return vb::CLng(d); }
         int32_t operator()(const QString& s) const
         {
             bool ok = false;
             const double d = s.trimmed().toDouble(&ok);
             if (!ok)
                 vb::Raise(vb::errTypeMismatch);
-            return RoundToLong(d);
+            return vb::CLng(d);
         }
         int32_t operator()(const RegBytes&) const { vb::Raise(vb::errTypeMismatch); }
     };

@@ -4,11 +4,11 @@
 #include "platform/Keys.h"
 #include "platform/MsgBox.h"
 #include "platform/Screen.h"
+#include "platform/VbError.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QTimer>
-#include <cmath>
 
 vb::FormRef<frmZTemplate> ZTemplateWindow;
 
@@ -16,12 +16,6 @@ namespace dialogs {
 
 namespace {
 
-void MoveToCentre(vb::Form* w, const QRect& area)
-{
-    const float l = float(area.left()) + (float(area.width()) - float(w->Width())) / 2.0f;
-    const float t = float(area.top()) + (float(area.height()) - float(w->Height())) / 2.0f;
-    w->Move(static_cast<int>(std::lround(l)), static_cast<int>(std::lround(t)));
-}
 
 // Centres its window once more when the window manager's frame has become known after the first
 // show. The frame arrives with a move or resize of the window; a display without a window manager
@@ -91,6 +85,14 @@ private:
 };
 
 } // namespace
+
+void MoveToCentre(vb::Form* w, const QRect& area)
+{
+    // The halves in single precision, rounded to whole twips only at the move.
+    const float l = float(area.left()) + (float(area.width()) - float(w->Width())) / 2.0f;
+    const float t = float(area.top()) + (float(area.height()) - float(w->Height())) / 2.0f;
+    w->Move(vb::CLng(l), vb::CLng(t));
+}
 
 void CentreWindow(vb::Form* w, const QRect& areaTwips)
 {

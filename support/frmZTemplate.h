@@ -34,6 +34,10 @@ namespace dialogs {
 // known to be none). A window that is minimised or maximised by then is left where it is.
 void CentreWindow(vb::Form* w, const QRect& areaTwips);
 
+// Moves w once so that its present outer bounds stand in the middle of areaTwips, keeping its size
+// (an exact half twip goes to the even neighbour).
+void MoveToCentre(vb::Form* w, const QRect& areaTwips);
+
 // The primary screen as an area in twips.
 QRect ScreenAreaTwips();
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 #include <stdexcept>
@@ -29,6 +30,23 @@ TEST(VbErrorTest, CheckedCountersRaiseOverflowAtTheirWidth)
     }
     EXPECT_EQ(CheckedAdd16(32766, 1), 32767);
     EXPECT_THROW(CheckedAdd16(32767, 1), VbError);
+}
+
+TEST(VbErrorTest, FractionsBecomeWholeNumbersHalfToEvenOrOverflow)
+{
+    EXPECT_EQ(CLng(2.5), 2);
+    EXPECT_EQ(CLng(3.5), 4);
+    EXPECT_EQ(CLng(-2.5), -2);
+    EXPECT_EQ(CLng(2.4999), 2);
+    EXPECT_EQ(CLng(-2147483648.4), std::numeric_limits<int32_t>::min());
+    for (const double out : {2147483647.5, -2147483648.6, std::nan("")}) {
+        try {
+            (void)CLng(out);
+            ADD_FAILURE() << out << ": no overflow raised";
+        } catch (const VbError& e) {
+            EXPECT_EQ(e.Number, 6) << out;
+        }
+    }
 }
 
 TEST(VbErrorTest, AnyExceptionBecomesARunTimeErrorWithADescription)
