@@ -32,12 +32,8 @@ QString MakerAddress()
 
 } // namespace
 
-// The pictures live in a static library: register them before the first use.
-static void InitPictureResources() { Q_INIT_RESOURCE(resources); }
-
 frmAbout_NEW::frmAbout_NEW(QWidget* parent) : DialogTemplate(parent)
 {
-    InitPictureResources();
     setFont(vb::UiFont(9));
     setWindowIcon(vb::SvgIcon(QStringLiteral(":/icon.svg")));
     SetClientSizeTwips(6600, 5400);

@@ -21,9 +21,6 @@
 #include <cmath>
 #include <limits>
 
-// The pictures live in the support library's resources; a static library needs them pulled in.
-static void InitPictureResources() { Q_INIT_RESOURCE(resources); }
-
 int16_t JournalEnabled = 0;
 int16_t BottomRowFlag = 0;
 
@@ -68,7 +65,6 @@ QString Paragraphs(std::initializer_list<QString> parts)
 
 frmMain::frmMain(QWidget* parent) : vb::Form(parent)
 {
-    InitPictureResources();
     setFont(vb::UiFont(9));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);

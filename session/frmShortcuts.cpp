@@ -39,12 +39,8 @@ QString RowKey(int number, int column) { return QStringLiteral("row %1%2").arg(n
 
 } // namespace
 
-// The pictures live in a static library: register them before the first use.
-static void InitPictureResources() { Q_INIT_RESOURCE(resources); }
-
 frmShortcuts::frmShortcuts(QWidget* parent) : DialogTemplate(parent)
 {
-    InitPictureResources();
     setFont(vb::UiFont(9));
     setWindowIcon(vb::SvgIcon(QStringLiteral(":/icon.svg")));
     SetClientSizeTwips(8880, 2640);

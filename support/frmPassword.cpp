@@ -5,12 +5,8 @@
 
 vb::FormRef<frmPassword> PasswordWindow;
 
-// The pictures live in a static library: register them before the first use.
-static void InitPictureResources() { Q_INIT_RESOURCE(resources); }
-
 frmPassword::frmPassword(QWidget* parent) : DialogTemplate(parent)
 {
-    InitPictureResources();
     // Keys go to the focused control first: Enter in the box confirms through the box's own key
     // handler, and a focused Cancel button takes Enter as its own click.
     KeyPreview = false;
