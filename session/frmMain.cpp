@@ -7,6 +7,7 @@
 #include "platform/MsgBox.h"
 #include "platform/Screen.h"
 #include "platform/VbError.h"
+#include "session/SessionResources.h"
 #include "session/frmMain_Private.h"
 #include "session/modIssues.h"
 #include "session/modSteps.h"
@@ -65,13 +66,11 @@ QString Paragraphs(std::initializer_list<QString> parts)
 
 frmMain::frmMain(QWidget* parent) : vb::Form(parent)
 {
-    setFont(vb::UiFont(9));
+    ApplyLayout({frmmain::kDesignWidth, frmmain::kDesignHeight, kProgramIcon});
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     setAutoFillBackground(true);
-    setWindowIcon(vb::SvgIcon(QStringLiteral(":/icon.svg")));
-    SetClientSizeTwips(frmmain::kDesignWidth, frmmain::kDesignHeight);
     KeyPreview = true;
     CreateControls();
     CreateCommands();

@@ -47,14 +47,12 @@ QString cutToFit(const QString& text, qsizetype budget)
 }
 } // namespace
 
-frmErrorReport::frmErrorReport(QWidget* parent) : DialogTemplate(parent)
+frmErrorReport::frmErrorReport(QWidget* parent) : DialogTemplate({7755, 8535}, parent)
 {
     KeyPreview = false;
     // Fixed size, no minimise or maximise button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFont(vb::UiFont(9));
-    SetClientSizeTwips(7755, 8535);
     setFixedSize(size());
     setAutoFillBackground(true);
 
