@@ -2,6 +2,7 @@
 // display, and the process's CPU share and resident memory while a tapping round runs on the real
 // 10 ms timer for 20 seconds (offscreen), and opening the window from sound and absurd saved
 // bounds. Set QUORVANE_BENCH_SECONDS to shorten the run.
+#include "session/SessionResources.h"
 #include "session/SessionState.h"
 #include "session/frmMain.h"
 #include "support/modErrorReport.h"
@@ -206,6 +207,7 @@ int main(int argc, char** argv)
     QTemporaryDir store;
     qputenv("QUORVANE_REGISTRY", (store.path() + QStringLiteral("/registry.db")).toUtf8());
     QApplication app(argc, argv);
+    InitSessionResources();
     ErrorReportRecorder reports; // a report would stop the run with a modal window
     benchmark::Initialize(&argc, argv);
     RunningRound(); // first, so that its memory figure is the session's own

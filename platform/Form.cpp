@@ -1,6 +1,8 @@
 #include "platform/Form.h"
 
+#include "platform/Controls.h"
 #include "platform/Keys.h"
+#include "platform/PictureBox.h"
 #include "platform/Screen.h"
 
 #include <QAbstractButton>
@@ -300,6 +302,14 @@ int Form::ScaleWidth() const { return PixelsToTwipsX(width()); }
 int Form::ScaleHeight() const { return PixelsToTwipsY(height()); }
 
 void Form::SetClientSizeTwips(int w, int h) { resize(TwipsToPixelsX(w), TwipsToPixelsY(h)); }
+
+void Form::ApplyLayout(const FormLayout& layout)
+{
+    setFont(UiFont(9));
+    if (layout.icon)
+        setWindowIcon(SvgIcon(QString::fromLatin1(layout.icon)));
+    SetClientSizeTwips(layout.clientWidthTwips, layout.clientHeightTwips);
+}
 
 int Form::WindowState() const
 {

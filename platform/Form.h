@@ -15,6 +15,15 @@ enum WindowStateValue : int { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
 enum QueryUnloadMode : int { vbFormControlMenu = 0, vbFormCode = 1, vbAppWindows = 2, vbAppTaskManager = 3 };
 enum ShiftMask : int { vbShiftMask = 1, vbCtrlMask = 2, vbAltMask = 4 };
 
+// What a window's stored layout fixes for the window itself: its client area in twips and, for a
+// window with an icon of its own, that icon (an SVG resource). Without one the window shows the
+// program's icon.
+struct FormLayout {
+    int clientWidthTwips;
+    int clientHeightTwips;
+    const char* icon = nullptr;
+};
+
 class Form : public QWidget {
     Q_OBJECT
 public:
@@ -45,6 +54,9 @@ public:
     int ScaleHeight() const;
     // Sets the client area in twips (layouts are stored as client sizes).
     void SetClientSizeTwips(int width, int height);
+    // Sets the window up as its stored layout has it: the 9-point face every window of the program
+    // writes in, its own icon where it has one, and its client area.
+    void ApplyLayout(const FormLayout& layout);
 
     int WindowState() const;
     void SetWindowState(int state);

@@ -2,6 +2,7 @@
 
 #include "platform/AppInfo.h"
 #include "platform/PictureBox.h"
+#include "session/SessionResources.h"
 #include "support/WebAddresses.h"
 #include "support/modErrorReport.h"
 
@@ -32,21 +33,13 @@ QString MakerAddress()
 
 } // namespace
 
-// The pictures live in a static library: register them before the first use.
-static void InitPictureResources() { Q_INIT_RESOURCE(resources); }
-
-frmAbout_NEW::frmAbout_NEW(QWidget* parent) : DialogTemplate(parent)
+frmAbout_NEW::frmAbout_NEW(QWidget* parent) : DialogTemplate({6600, 5400, kProgramIcon}, parent)
 {
-    InitPictureResources();
-    setFont(vb::UiFont(9));
-    setWindowIcon(vb::SvgIcon(QStringLiteral(":/icon.svg")));
-    SetClientSizeTwips(6600, 5400);
-
     picCont = new vb::PictureBox(this, 0, 0, 6600, 1440);
     picCont->SetBackColor(Qt::white);
     picProgLogo = new vb::PictureBox(picCont, 240, 240, 960, 960);
     picProgLogo->SetStretch(true);
-    vb::SetSvgPicture(picProgLogo, QStringLiteral(":/icon.svg"));
+    vb::SetSvgPicture(picProgLogo, QString::fromLatin1(kProgramIcon));
     lblTitle = new vb::Label(picCont, 1440, 300, 3000, 480);
     lblTitle->setFont(vb::UiFont(16, true));
     lblVersion = new vb::Label(picCont, 1440, 840, 3000, 285);

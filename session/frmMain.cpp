@@ -7,6 +7,7 @@
 #include "platform/MsgBox.h"
 #include "platform/Screen.h"
 #include "platform/VbError.h"
+#include "session/SessionResources.h"
 #include "session/frmMain_Private.h"
 #include "session/modIssues.h"
 #include "session/modSteps.h"
@@ -20,9 +21,6 @@
 
 #include <cmath>
 #include <limits>
-
-// The pictures live in the support library's resources; a static library needs them pulled in.
-static void InitPictureResources() { Q_INIT_RESOURCE(resources); }
 
 int16_t JournalEnabled = 0;
 int16_t BottomRowFlag = 0;
@@ -68,14 +66,11 @@ QString Paragraphs(std::initializer_list<QString> parts)
 
 frmMain::frmMain(QWidget* parent) : vb::Form(parent)
 {
-    InitPictureResources();
-    setFont(vb::UiFont(9));
+    ApplyLayout({frmmain::kDesignWidth, frmmain::kDesignHeight, kProgramIcon});
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     setAutoFillBackground(true);
-    setWindowIcon(vb::SvgIcon(QStringLiteral(":/icon.svg")));
-    SetClientSizeTwips(frmmain::kDesignWidth, frmmain::kDesignHeight);
     KeyPreview = true;
     CreateControls();
     CreateCommands();

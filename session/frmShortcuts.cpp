@@ -1,6 +1,6 @@
 #include "session/frmShortcuts.h"
 
-#include "platform/PictureBox.h"
+#include "session/SessionResources.h"
 
 #include <QHeaderView>
 #include <array>
@@ -39,15 +39,8 @@ QString RowKey(int number, int column) { return QStringLiteral("row %1%2").arg(n
 
 } // namespace
 
-// The pictures live in a static library: register them before the first use.
-static void InitPictureResources() { Q_INIT_RESOURCE(resources); }
-
-frmShortcuts::frmShortcuts(QWidget* parent) : DialogTemplate(parent)
+frmShortcuts::frmShortcuts(QWidget* parent) : DialogTemplate({8880, 2640, kProgramIcon}, parent)
 {
-    InitPictureResources();
-    setFont(vb::UiFont(9));
-    setWindowIcon(vb::SvgIcon(QStringLiteral(":/icon.svg")));
-    SetClientSizeTwips(8880, 2640);
     ltvShortcuts = new vb::ListView(this, 120, 120, 8640, 1680);
     ltvShortcuts->SetView(vb::lvwReport);
     ltvShortcuts->SetFullRowSelect(true);

@@ -32,11 +32,8 @@ constexpr OptionButtons kButtonsOptionOff = {"Show On Startup", "Show this windo
 
 } // namespace
 
-frmWhatIsIt::frmWhatIsIt(QWidget* parent) : DialogTemplate(parent)
+frmWhatIsIt::frmWhatIsIt(QWidget* parent) : DialogTemplate({9180, 6780}, parent)
 {
-    setFont(vb::UiFont(9));
-    SetClientSizeTwips(9180, 6780);
-
     fedText = new vb::FlatEdit(this, 510, 390, 8355, 4725, true);
     fedText->SetLocked(true);
     lblLearnMore = new vb::Label(this, 540, 5370, 8625, 375);

@@ -1,5 +1,6 @@
 #include "platform/Form.h"
 #include "platform/PictureBox.h"
+#include "session/SessionResources.h"
 #include "session/frmMain.h"
 #include "session/modMain.h"
 
@@ -8,9 +9,9 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    InitSessionResources();
     // Every window of the program, message boxes included, carries the program's icon.
-    Q_INIT_RESOURCE(resources);
-    QApplication::setWindowIcon(vb::SvgIcon(QStringLiteral(":/icon.svg")));
+    QApplication::setWindowIcon(vb::SvgIcon(QString::fromLatin1(kProgramIcon)));
     // The windows hide rather than close when they unload; the last unload ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     Main();

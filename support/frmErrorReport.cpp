@@ -11,9 +11,6 @@
 #include <QPlainTextEdit>
 #include <QSvgRenderer>
 
-// The picture lives in the support library's resources, which a static link would otherwise drop.
-static void initResources() { Q_INIT_RESOURCE(resources); }
-
 namespace {
 const QString CRLF = QStringLiteral("\r\n");
 
@@ -21,7 +18,6 @@ QPixmap warningPicture(QSize size)
 {
     QPixmap pm(size);
     pm.fill(Qt::transparent);
-    initResources();
     QSvgRenderer svg(QStringLiteral(":/images/error_report.svg"));
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -51,14 +47,12 @@ QString cutToFit(const QString& text, qsizetype budget)
 }
 } // namespace
 
-frmErrorReport::frmErrorReport(QWidget* parent) : DialogTemplate(parent)
+frmErrorReport::frmErrorReport(QWidget* parent) : DialogTemplate({7755, 8535}, parent)
 {
     KeyPreview = false;
     // Fixed size, no minimise or maximise button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFont(vb::UiFont(9));
-    SetClientSizeTwips(7755, 8535);
     setFixedSize(size());
     setAutoFillBackground(true);
 

@@ -1,22 +1,14 @@
 #include "support/frmPassword.h"
 
-#include "platform/PictureBox.h"
 #include "support/modXtremeSuite.h"
 
 vb::FormRef<frmPassword> PasswordWindow;
 
-// The pictures live in a static library: register them before the first use.
-static void InitPictureResources() { Q_INIT_RESOURCE(resources); }
-
-frmPassword::frmPassword(QWidget* parent) : DialogTemplate(parent)
+frmPassword::frmPassword(QWidget* parent) : DialogTemplate({4395, 1545, ":/password.svg"}, parent)
 {
-    InitPictureResources();
     // Keys go to the focused control first: Enter in the box confirms through the box's own key
     // handler, and a focused Cancel button takes Enter as its own click.
     KeyPreview = false;
-    setFont(vb::UiFont(9));
-    setWindowIcon(vb::SvgIcon(QStringLiteral(":/password.svg")));
-    SetClientSizeTwips(4395, 1545);
     lblGen = new vb::Label(this, 120, 120, 4155, 255);
     txtPassword = new vb::FlatEdit(this, 120, 420, 4155, 315);
     txtPassword->SetPasswordChar('*');

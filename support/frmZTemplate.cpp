@@ -138,13 +138,14 @@ private:
 };
 } // namespace
 
-DialogTemplate::DialogTemplate(QWidget* parent) : vb::Form(parent)
+DialogTemplate::DialogTemplate(const vb::FormLayout& layout, QWidget* parent) : vb::Form(parent)
 {
     // A dialog's frame: a title and a close box, no maximise; its size is its layout's.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     // Enter and Esc are the window's before they are the focused control's.
     KeyPreview = true;
+    ApplyLayout(layout);
 }
 
 void DialogTemplate::showEvent(QShowEvent* e)
@@ -278,10 +279,8 @@ void DialogTemplate::ClosingStep()
 // frmZTemplate
 // =============================================================================================
 
-frmZTemplate::frmZTemplate(QWidget* parent) : DialogTemplate(parent)
+frmZTemplate::frmZTemplate(QWidget* parent) : DialogTemplate({4680, 3195}, parent)
 {
-    setFont(vb::UiFont(9));
-    SetClientSizeTwips(4680, 3195);
     lblGen = new vb::Label(this, 240, 240, 4200, 1200, QStringLiteral("Sample text"));
     lblGen->SetWordWrap(true);
     lblGen->SetAlignment(Qt::AlignLeft | Qt::AlignTop);

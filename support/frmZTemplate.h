@@ -13,8 +13,9 @@
 //     "Do you wish to save your changes?" when the data has changed since it was loaded or saved;
 //   - on the way out the window hides and lets pending window events run;
 //   - a window held in a program-wide vb::FormRef is dropped from it when it unloads.
-// A concrete dialog builds its own controls, hands its buttons to ConnectButtons, and fills in the
-// hooks OKAction, ValidateData and SaveData.
+// A concrete dialog hands the template its stored layout (client size, icon), builds its own
+// controls, hands its buttons to ConnectButtons, and fills in the hooks OKAction, ValidateData and
+// SaveData.
 //
 // frmZTemplate is the template window itself: OK, Cancel and Save in a strip along the bottom and a
 // sample label. The program never shows it; it is the pattern the other dialogs follow.
@@ -50,7 +51,8 @@ QRect ActiveWindowAreaTwips();
 class DialogTemplate : public vb::Form {
     Q_OBJECT
 public:
-    explicit DialogTemplate(QWidget* parent = nullptr);
+    // The window is set up as its stored layout has it (vb::Form::ApplyLayout).
+    explicit DialogTemplate(const vb::FormLayout& layout, QWidget* parent = nullptr);
 
     // Shows the window modally with no owner window; returns when the window has closed.
     void ShowUp();

@@ -3,6 +3,7 @@
 // places and the pictures' sizes are read from a main window itself.
 // Usage: render_pictures [picture folder, default the built-in resources]
 // The pictures go to shots/pictures in the build folder (beside this program's folder).
+#include "session/SessionResources.h"
 #include "session/frmMain.h"
 
 #include <QApplication>
@@ -82,6 +83,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    InitSessionResources();
     const QString inDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(":/");
     const QString outDir =
         QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../shots/pictures"));

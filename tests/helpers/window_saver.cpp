@@ -3,6 +3,7 @@
 //   window_saver <writer> <count>
 // Save i stands the window at Left = Top = (writer * 1000 + i) pixels, (700 + writer) pixels wide
 // and (500 + writer) high, so that a reader can tell whose save, and which, a stored record is.
+#include "session/SessionResources.h"
 #include "session/SessionState.h"
 #include "session/frmMain.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication app(argc, argv);
+    InitSessionResources();
     const int writer = std::atoi(argv[1]);
     const int count = std::atoi(argv[2]);
     session::ResetState();

@@ -4,9 +4,6 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
-// The resources sit in a static library: nothing pulls them in unless they are named.
-static void LoadResources() { Q_INIT_RESOURCE(resources); }
-
 namespace {
 
 // Warnings of the SVG reader: an element it does not support is dropped silently otherwise.
@@ -23,10 +20,7 @@ struct PictureCase {
     int height;
 };
 
-class Pictures : public ::testing::TestWithParam<PictureCase> {
-protected:
-    static void SetUpTestSuite() { LoadResources(); }
-};
+class Pictures : public ::testing::TestWithParam<PictureCase> {};
 
 TEST_P(Pictures, LoadsWithItsLayoutSize)
 {

@@ -1,0 +1,6 @@
+#include "support/SupportResources.h"
+
+#include <QtGlobal>
+
+// Q_INIT_RESOURCE names the generated registration function, which lives in the global namespace.
+void InitSupportResources() { Q_INIT_RESOURCE(support); }
