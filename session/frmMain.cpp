@@ -6,6 +6,7 @@
 #include "platform/AppInfo.h"
 #include "platform/MsgBox.h"
 #include "platform/Screen.h"
+#include "platform/Strings.h"
 #include "platform/VbError.h"
 #include "session/frmMain_Private.h"
 #include "session/modIssues.h"
@@ -39,8 +40,6 @@ int32_t frmmain::Whole(double v) { return vb::CLng(v); }
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
-
 // Steps on which the timer runs: every step but the ones that wait for the user, which the step
 // table gives no length.
 bool IsTimedStep(StepEnum step)
@@ -54,7 +53,7 @@ QString Paragraphs(std::initializer_list<QString> parts)
     QString out;
     for (const QString& p : parts) {
         if (!out.isEmpty())
-            out += kCrLf + kCrLf;
+            out += vb::vbCrLf + vb::vbCrLf;
         out += p;
     }
     return out;
@@ -481,8 +480,8 @@ void frmMain::UpdateDisplay_SelectedIssue(IssueEnum penmIssue)
 
 void frmMain::UpdateJournal(const QString& strMsg)
 {
-    txtJournal->SetText(txtJournal->Text() + kCrLf + QDateTime::currentDateTime().toString(QStringLiteral("mm:ss:zzz")) +
-                        QLatin1Char(' ') + strMsg);
+    txtJournal->SetText(txtJournal->Text() + vb::vbCrLf +
+                        QDateTime::currentDateTime().toString(QStringLiteral("mm:ss:zzz")) + QLatin1Char(' ') + strMsg);
 }
 
 // =============================================================================================

@@ -15,7 +15,6 @@ vb::FormRef<frmWhatIsIt> WhatIsItWindow;
 namespace {
 
 const QString kModule = QStringLiteral("frmWhatIsIt");
-const QString CRLF = QStringLiteral("\r\n");
 
 // The buttons as the option stands when the window loads.
 struct OptionButtons {
@@ -55,7 +54,7 @@ frmWhatIsIt::frmWhatIsIt(QWidget* parent) : DialogTemplate(parent)
 
 QString frmWhatIsIt::GetWhatIsItText()
 {
-    const QString gap = CRLF + CRLF;
+    const QString gap = vb::vbCrLf + vb::vbCrLf;
     return app::ProductName() + QStringLiteral(" helps in dealing with negative emotions by using EFT.") + gap +
            QStringLiteral("EFT stands for Emotional Freedom Techniques and is a form of simple but very effective "
                           "self-administered therapy.") +
@@ -109,7 +108,7 @@ bool frmWhatIsIt::OKAction()
             SaveRegDWord(HKEY_CURRENT_USER, OptionsKey(), QStringLiteral("ShowWhatIsIt"), ShowSetting ? 0 : 1);
         // A setting that could not be stored must not look stored: say so and keep the window open.
         if (result != QStringLiteral("Success"))
-            vb::Raise(75, QStringLiteral("The start-up option could not be saved: ") + result);
+            vb::Raise(vb::errPathFileAccess, QStringLiteral("The start-up option could not be saved: ") + result);
     });
 }
 

@@ -63,7 +63,7 @@ TEST(ErrorTrap, TheLocalVariantShowsTheLibrarysMessageTitledWithTheMember)
 {
     ErrorReportRecorder reports;
     testing_support::MsgBoxRecorder boxes;
-    EXPECT_FALSE(TrapErrorsLocally(QStringLiteral("OSVersion"), [] { vb::Raise(5); }));
+    EXPECT_FALSE(TrapErrorsLocally(QStringLiteral("OSVersion"), [] { vb::Raise(vb::errInvalidCall); }));
     ASSERT_EQ(boxes.calls.size(), 1u);
     EXPECT_EQ(boxes.calls[0].Prompt, QStringLiteral("Error: 5. Invalid procedure call or argument"));
     EXPECT_EQ(boxes.calls[0].Title, QStringLiteral("OSVersion"));
