@@ -1,7 +1,6 @@
 #include "platform/ListView.h"
 
 #include "platform/Screen.h"
-#include "platform/VbError.h"
 
 #include <QHeaderView>
 

@@ -99,9 +99,17 @@ void frmMain::changeEvent(QEvent* e)
 // Step machine
 // =============================================================================================
 
+template <class Body>
+bool frmMain::TrapTimerDriven(const QString& proc, Body&& body)
+{
+    return TrapErrors(kModule, proc,
+                      {.extra = errortrap::Extra::Line, .beforeReport = [this] { tmrSteps->SetEnabled(false); }},
+                      std::forward<Body>(body));
+}
+
 void frmMain::tmrSteps_Timer()
 {
-    TrapErrors(kModule, QStringLiteral("tmrSteps_Timer"), [&](int& line) {
+    TrapTimerDriven(QStringLiteral("tmrSteps_Timer"), [&](int& line) {
         line = 10;
         ProcessSteps(State.CurrentStep, State.StepLength, false, false);
         line = 20;
@@ -122,12 +130,12 @@ void frmMain::tmrSteps_Timer()
             line = 90;
             UpdateTimeElapsed(State.TotalSeconds);
         }
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
 }
 
 void frmMain::ProcessSteps(StepEnum penmStep, int32_t plngStepLength, bool pblnForce, bool pblnByNavigation)
 {
-    TrapErrors(kModule, QStringLiteral("ProcessSteps"), [&](int& line) {
+    TrapTimerDriven(QStringLiteral("ProcessSteps"), [&](int& line) {
         line = 10;
         if (!pblnForce && State.StepSeconds < plngStepLength)
             return;
@@ -158,7 +166,7 @@ void frmMain::ProcessSteps(StepEnum penmStep, int32_t plngStepLength, bool pblnF
         DisplayStep(State.CurrentStep);
         line = 120;
         EnableDisableTimer();
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
 }
 
 int16_t frmMain::Navigate(bool pblnForward, int32_t penmCurrentStep)
@@ -204,7 +212,7 @@ void frmMain::cmdNavig_Click(int Index)
     if (!Activated || Busy)
         return;
     Busy = vbTrue;
-    TrapErrors(kModule, QStringLiteral("cmdNavig_Click"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("cmdNavig_Click"), [&] {
         if (Index == 0) {
             Navigate(false, State.CurrentStep);
             if (State.CurrentStep == stepIntro)
@@ -214,7 +222,7 @@ void frmMain::cmdNavig_Click(int Index)
             if (State.CurrentStep == stepStimulateThymus)
                 cmdNavig[0]->SetEnabled(true);
         }
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
     Busy = vbFalse;
 }
 
@@ -240,7 +248,7 @@ void frmMain::cmdFinish_Click()
     if (!Activated || Busy)
         return;
     Busy = vbTrue;
-    TrapErrors(kModule, QStringLiteral("cmdFinish_Click"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("cmdFinish_Click"), [&] {
         State.CurrentStep = stepFinish;
         State.RoundCount = 0;
         State.RoundPolarity = vbFalse;
@@ -249,7 +257,7 @@ void frmMain::cmdFinish_Click()
         ResetBlink();
         DisplayStep(stepFinish);
         EnableDisableTimer();
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
     Busy = vbFalse;
 }
 
@@ -301,7 +309,7 @@ void frmMain::ResetBlink()
 
 void frmMain::DisplayStep(StepEnum penmStep)
 {
-    TrapErrors(kModule, QStringLiteral("DisplayStep"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("DisplayStep"), [&] {
         State.CurrentPointIndex = GetStepPointIndex(penmStep);
         HideStepDots();
 
@@ -330,7 +338,7 @@ void frmMain::DisplayStep(StepEnum penmStep)
 
         lblIntro->SetVisible(fullWidth);
         ShowStepTexts(penmStep);
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
 }
 
 void frmMain::ShowStepTexts(StepEnum penmStep)
@@ -348,7 +356,7 @@ void frmMain::ShowStepTexts(StepEnum penmStep)
 QString frmMain::GetSegmentTitle(StepEnum penmStep)
 {
     QString result;
-    TrapErrors(kModule, QStringLiteral("GetSegmentTitle"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("GetSegmentTitle"), [&] {
         switch (penmStep) {
         case stepIntro:
         case stepFinish:
@@ -370,14 +378,14 @@ QString frmMain::GetSegmentTitle(StepEnum penmStep)
             }
             break;
         }
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
     return result;
 }
 
 QString frmMain::GetStepInstructions(StepEnum penmStep)
 {
     QString result;
-    TrapErrors(kModule, QStringLiteral("GetStepInstructions"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("GetStepInstructions"), [&] {
         // The fixed prose comes from the step table; the karate-chop and tapping steps add the
         // chosen issue's words, the tapping points those of the round's polarity.
         switch (GetStepInstructionKind(penmStep)) {
@@ -389,7 +397,7 @@ QString frmMain::GetStepInstructions(StepEnum penmStep)
                                                      : GetStringForNegativeSequence(State.SelectedIssue)});
             break;
         }
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
     return result;
 }
 
@@ -401,7 +409,7 @@ void frmMain::HideStepDots()
 
 void frmMain::PaintDotsGreenOrRed(int16_t pblnGreen)
 {
-    TrapErrors(kModule, QStringLiteral("PaintDotsGreenOrRed"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("PaintDotsGreenOrRed"), [&] {
         const QColor c = pblnGreen ? kDotGreen : kDotRed;
         for (int i = 1; i <= 16; ++i) {
             vb::Shape* dot = shpStep[i];
@@ -409,12 +417,12 @@ void frmMain::PaintDotsGreenOrRed(int16_t pblnGreen)
             dot->SetFillColor(c);
             dot->SetBorderColor(c);
         }
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
 }
 
 void frmMain::Blink()
 {
-    TrapErrors(kModule, QStringLiteral("Blink"), [&](int& line) {
+    TrapTimerDriven(QStringLiteral("Blink"), [&](int& line) {
         line = 10;
         State.BlinkElapsed = vb::CheckedAdd(State.BlinkElapsed, State.BlinkTicks);
         line = 20;
@@ -437,12 +445,12 @@ void frmMain::Blink()
             line = 80;
             State.BlinkTicks = vb::CheckedAdd(State.BlinkTicks, 10);
         }
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
 }
 
 void frmMain::UpdateTimeElapsed(int32_t plngSeconds)
 {
-    TrapErrors(kModule, QStringLiteral("UpdateTimeElapsed"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("UpdateTimeElapsed"), [&] {
         // Minutes and seconds below an hour; from an hour on the hours lead, counting on past a day.
         const int64_t total = plngSeconds < 0 ? 0 : plngSeconds;
         const int64_t hours = total / 3600;
@@ -457,7 +465,7 @@ void frmMain::UpdateTimeElapsed(int32_t plngSeconds)
         FitTimeLabel();
         // Once a second the window's pending events get their turn.
         QCoreApplication::processEvents();
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
 }
 
 void frmMain::SetModesCaptions()
@@ -493,7 +501,7 @@ void frmMain::UpdateJournal(const QString& strMsg)
 
 void frmMain::Form_Load()
 {
-    TrapErrors(kModule, QStringLiteral("Form_Load"), [&](int& /*line*/) {
+    TrapErrors(kModule, QStringLiteral("Form_Load"), {.extra = errortrap::Extra::Line}, [&] {
         SetFormCaption();
         ToolbarHeight = 690;
         picToolBar->SetHeight(ToolbarHeight);

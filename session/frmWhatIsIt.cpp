@@ -77,8 +77,7 @@ QString frmWhatIsIt::GetWhatIsItText()
 void frmWhatIsIt::Form_Load()
 {
     DialogTemplate::Form_Load();
-    TrapErrors(kModule, QStringLiteral("Form_Load"), [&](int& line) {
-        (void)line; // the procedure numbers no lines
+    TrapErrors(kModule, QStringLiteral("Form_Load"), {.extra = errortrap::Extra::Line}, [&] {
         // Over the window the user is in; at start-up no window is open, so on the screen.
         dialogs::CentreWindow(this, dialogs::ActiveWindowAreaTwips());
 
@@ -102,8 +101,7 @@ void frmWhatIsIt::Form_Load()
 
 bool frmWhatIsIt::OKAction()
 {
-    return TrapErrors(kModule, QStringLiteral("cmdOK_Click"), [&](int& line) {
-        (void)line;
+    return TrapErrors(kModule, QStringLiteral("cmdOK_Click"), {.extra = errortrap::Extra::Line}, [&] {
         const QString result =
             SaveRegDWord(HKEY_CURRENT_USER, OptionsKey(), QStringLiteral("ShowWhatIsIt"), ShowSetting ? 0 : 1);
         // A setting that could not be stored must not look stored: say so and keep the window open.

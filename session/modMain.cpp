@@ -14,7 +14,7 @@ frmMain* MainWindow = nullptr;
 
 void Main()
 {
-    TrapErrors(QStringLiteral("modMain"), QStringLiteral("Main"), [&](int& line) {
+    TrapErrors(QStringLiteral("modMain"), QStringLiteral("Main"), {.extra = errortrap::Extra::Line}, [&](int& line) {
         line = 10;
         JournalEnabled = 0;
         BottomRowFlag = 0;
