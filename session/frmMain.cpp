@@ -5,7 +5,6 @@
 
 #include "platform/AppInfo.h"
 #include "platform/MsgBox.h"
-#include "platform/Screen.h"
 #include "platform/Strings.h"
 #include "platform/VbError.h"
 #include "session/frmMain_Private.h"
@@ -16,11 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFontMetrics>
 #include <QResizeEvent>
-
-#include <cmath>
-#include <limits>
 
 // The pictures live in the support library's resources; a static library needs them pulled in.
 static void InitPictureResources() { Q_INIT_RESOURCE(resources); }
@@ -493,10 +488,7 @@ void frmMain::UpdateJournal(const QString& strMsg)
 }
 
 // =============================================================================================
-// Layout
-// =============================================================================================
-// =============================================================================================
-// Life and position
+// Load, activation, resize and unload
 // =============================================================================================
 
 void frmMain::Form_Load()
