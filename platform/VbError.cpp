@@ -24,19 +24,16 @@ struct StandardError {
 };
 
 constexpr StandardError kStandardErrors[] = {
-    {errReturnWithoutGoSub, u"Return without GoSub"},
     {errInvalidCall, u"Invalid procedure call or argument"},
     {errOverflow, u"Overflow"},
     {errOutOfMemory, u"Out of memory"},
     {errSubscript, u"Subscript out of range"},
-    {errDivisionByZero, u"Division by zero"},
     {errTypeMismatch, u"Type mismatch"},
     {errBadFileName, u"Bad file name or number"},
     {errFileNotFound, u"File not found"},
     {errBadRecordLength, u"Bad record length"},
     {errInputPastEnd, u"Input past end of file"},
     {errPathFileAccess, u"Path/File access error"},
-    {errPathNotFound, u"Path not found"},
     {errObjectNotSet, u"Object variable or With block variable not set"},
     {errInvalidPropertyValue, u"Invalid property value"},
     {errNotSupported, u"Object doesn't support this property or method"},

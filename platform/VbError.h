@@ -12,19 +12,16 @@ namespace vb {
 // Every run-time error number the program raises. Each has its standard description
 // (StandardDescription), which a raise without a description of its own carries.
 enum ErrNumber : int32_t {
-    errReturnWithoutGoSub = 3,
     errInvalidCall = 5,
     errOverflow = 6,
     errOutOfMemory = 7,
     errSubscript = 9,
-    errDivisionByZero = 11,
     errTypeMismatch = 13,
     errBadFileName = 52,
     errFileNotFound = 53,
     errBadRecordLength = 59,
     errInputPastEnd = 62,
     errPathFileAccess = 75,
-    errPathNotFound = 76,
     errObjectNotSet = 91,
     errInvalidPropertyValue = 380,
     errNotSupported = 438,
