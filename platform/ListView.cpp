@@ -1,23 +1,10 @@
 #include "platform/ListView.h"
 
 #include "platform/Screen.h"
-#include "platform/VbError.h"
 
 #include <QHeaderView>
 
 namespace vb {
-
-void RaiseListError(int32_t number)
-{
-    switch (number) {
-    case errListIndexOutOfBounds:
-        Raise(number, QStringLiteral("Index out of bounds"));
-    case errListElementNotFound:
-        Raise(number, QStringLiteral("Element not found"));
-    default:
-        Raise(number, QStringLiteral("Key is not unique in collection"));
-    }
-}
 
 void SetCellText(QTreeWidgetItem* row, int column, const QString& text)
 {

@@ -8,6 +8,7 @@
 // collection"; a key not in it 35601 "Element not found"; an index outside it 35600 "Index out of
 // bounds".
 #include "platform/Controls.h"
+#include "platform/VbError.h"
 
 #include <QString>
 #include <QTreeWidget>
@@ -17,8 +18,6 @@
 namespace vb {
 
 enum ListViewView : int { lvwIcon = 0, lvwSmallIcon = 1, lvwList = 2, lvwReport = 3 };
-
-enum ListViewError : int32_t { errListIndexOutOfBounds = 35600, errListElementNotFound = 35601, errListKeyNotUnique = 35602 };
 
 // Members of a keyed collection: Index is 1-based and Key may be empty.
 class KeyedMember {
@@ -165,13 +164,11 @@ private:
 
 // ---------------------------------------------------------------------------------------------
 
-[[noreturn]] void RaiseListError(int32_t number);
-
 template <class T>
 T* KeyedCollection<T>::Item(int index) const
 {
     if (index < 1 || index > Count())
-        RaiseListError(errListIndexOutOfBounds);
+        Raise(errListIndexOutOfBounds);
     return members[static_cast<size_t>(index - 1)].get();
 }
 
@@ -181,7 +178,7 @@ T* KeyedCollection<T>::Item(const QString& key) const
     for (const auto& m : members)
         if (!key.isEmpty() && m->Key() == key)
             return m.get();
-    RaiseListError(errListElementNotFound);
+    Raise(errListElementNotFound);
 }
 
 template <class T>
@@ -190,7 +187,7 @@ int KeyedCollection<T>::NextIndex(const QString& key) const
     if (!key.isEmpty())
         for (const auto& m : members)
             if (m->Key() == key)
-                RaiseListError(errListKeyNotUnique);
+                Raise(errListKeyNotUnique);
     return Count() + 1;
 }
 

@@ -16,29 +16,55 @@ VbError::VbError(int32_t number, QString description, QString source)
     whatText = QStringLiteral("Error %1: %2").arg(Number).arg(Description).toStdString();
 }
 
+namespace {
+
+struct StandardError {
+    ErrNumber number;
+    const char16_t* description;
+};
+
+constexpr StandardError kStandardErrors[] = {
+    {errInvalidCall, u"Invalid procedure call or argument"},
+    {errOverflow, u"Overflow"},
+    {errOutOfMemory, u"Out of memory"},
+    {errSubscript, u"Subscript out of range"},
+    {errTypeMismatch, u"Type mismatch"},
+    {errBadFileName, u"Bad file name or number"},
+    {errFileNotFound, u"File not found"},
+    {errBadRecordLength, u"Bad record length"},
+    {errInputPastEnd, u"Input past end of file"},
+    {errPathFileAccess, u"Path/File access error"},
+    {errObjectNotSet, u"Object variable or With block variable not set"},
+    {errInvalidPropertyValue, u"Invalid property value"},
+    {errNotSupported, u"Object doesn't support this property or method"},
+    {errListIndexOutOfBounds, u"Index out of bounds"},
+    {errListElementNotFound, u"Element not found"},
+    {errListKeyNotUnique, u"Key is not unique in collection"},
+};
+
+} // namespace
+
 QString StandardDescription(int32_t number)
 {
-    switch (number) {
-    case 3: return QStringLiteral("Return without GoSub");
-    case 5: return QStringLiteral("Invalid procedure call or argument");
-    case 6: return QStringLiteral("Overflow");
-    case 7: return QStringLiteral("Out of memory");
-    case 9: return QStringLiteral("Subscript out of range");
-    case 11: return QStringLiteral("Division by zero");
-    case 13: return QStringLiteral("Type mismatch");
-    case 52: return QStringLiteral("Bad file name or number");
-    case 53: return QStringLiteral("File not found");
-    case 75: return QStringLiteral("Path/File access error");
-    case 76: return QStringLiteral("Path not found");
-    case 91: return QStringLiteral("Object variable or With block variable not set");
-    default: return {};
-    }
+    for (const StandardError& e : kStandardErrors)
+        if (e.number == number)
+            return QString::fromUtf16(e.description);
+    return {};
 }
 
 void Raise(int32_t number, const QString& description, const QString& source)
 {
     throw VbError(number, description, source);
 }
+
+namespace {
+VbError WithDetail(int32_t number, const QString& detail)
+{
+    return VbError(number, StandardDescription(number) + QStringLiteral(" (") + detail + QLatin1Char(')'));
+}
+} // namespace
+
+void RaiseWithDetail(int32_t number, const QString& detail) { throw WithDetail(number, detail); }
 
 VbError CurrentError()
 {
@@ -49,13 +75,13 @@ VbError CurrentError()
     } catch (const std::bad_alloc&) {
         return VbError(errOutOfMemory);
     } catch (const std::out_of_range& e) {
-        return VbError(errSubscript, QStringLiteral("Subscript out of range (%1)").arg(QString::fromLocal8Bit(e.what())));
+        return WithDetail(errSubscript, QString::fromLocal8Bit(e.what()));
     } catch (const std::overflow_error& e) {
-        return VbError(errOverflow, QStringLiteral("Overflow (%1)").arg(QString::fromLocal8Bit(e.what())));
+        return WithDetail(errOverflow, QString::fromLocal8Bit(e.what()));
     } catch (const std::bad_cast& e) {
-        return VbError(errTypeMismatch, QStringLiteral("Type mismatch (%1)").arg(QString::fromLocal8Bit(e.what())));
+        return WithDetail(errTypeMismatch, QString::fromLocal8Bit(e.what()));
     } catch (const std::invalid_argument& e) {
-        return VbError(errInvalidCall, QStringLiteral("Invalid procedure call or argument (%1)").arg(QString::fromLocal8Bit(e.what())));
+        return WithDetail(errInvalidCall, QString::fromLocal8Bit(e.what()));
     } catch (const std::exception& e) {
         return VbError(errInvalidCall, QStringLiteral("Unexpected error: %1").arg(QString::fromLocal8Bit(e.what())));
     } catch (...) {

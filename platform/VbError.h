@@ -9,13 +9,26 @@
 
 namespace vb {
 
+// Every run-time error number the program raises. Each has its standard description
+// (StandardDescription), which a raise without a description of its own carries.
 enum ErrNumber : int32_t {
     errInvalidCall = 5,
     errOverflow = 6,
     errOutOfMemory = 7,
     errSubscript = 9,
     errTypeMismatch = 13,
+    errBadFileName = 52,
     errFileNotFound = 53,
+    errBadRecordLength = 59,
+    errInputPastEnd = 62,
+    errPathFileAccess = 75,
+    errObjectNotSet = 91,
+    errInvalidPropertyValue = 380,
+    errNotSupported = 438,
+    // The list view's collections.
+    errListIndexOutOfBounds = 35600,
+    errListElementNotFound = 35601,
+    errListKeyNotUnique = 35602,
 };
 
 class VbError : public std::exception {
@@ -34,6 +47,9 @@ private:
 QString StandardDescription(int32_t number);
 
 [[noreturn]] void Raise(int32_t number, const QString& description = {}, const QString& source = {});
+// Raises `number` with its standard description followed by a detail in brackets:
+// "Path/File access error (Permission denied)".
+[[noreturn]] void RaiseWithDetail(int32_t number, const QString& detail);
 
 // Call only inside a catch block: the exception in flight as a run-time error.
 // Standard library exceptions become the nearest run-time error (bad_alloc 7, out_of_range 9, ...).

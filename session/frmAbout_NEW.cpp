@@ -2,6 +2,7 @@
 
 #include "platform/AppInfo.h"
 #include "platform/PictureBox.h"
+#include "platform/Strings.h"
 #include "session/SessionResources.h"
 #include "support/WebAddresses.h"
 #include "support/modErrorReport.h"
@@ -11,8 +12,6 @@
 vb::FormRef<frmAbout_NEW> AboutWindow;
 
 namespace {
-
-const QString CRLF = QStringLiteral("\r\n");
 
 QString CopyrightLine() { return QStringLiteral("Copyright \u00A9 2026 Tenmoor Software. All rights reserved."); }
 
@@ -27,8 +26,8 @@ QString Disclaimer()
 
 QString MakerAddress()
 {
-    return QStringLiteral("Tenmoor Software") + CRLF + QStringLiteral("14 Heather Row") + CRLF +
-           QStringLiteral("Moorfield MF2 7QT") + CRLF + QStringLiteral("support@tenmoor.example");
+    return QStringLiteral("Tenmoor Software") + vb::vbCrLf + QStringLiteral("14 Heather Row") + vb::vbCrLf +
+           QStringLiteral("Moorfield MF2 7QT") + vb::vbCrLf + QStringLiteral("support@tenmoor.example");
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 
 #include "platform/AppInfo.h"
 #include "platform/MsgBox.h"
-#include "platform/Screen.h"
+#include "platform/Strings.h"
 #include "platform/VbError.h"
 #include "session/SessionResources.h"
 #include "session/frmMain_Private.h"
@@ -16,11 +16,8 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFontMetrics>
 #include <QResizeEvent>
 
-#include <cmath>
-#include <limits>
 
 int16_t JournalEnabled = 0;
 int16_t BottomRowFlag = 0;
@@ -37,8 +34,6 @@ int32_t frmmain::Whole(double v) { return vb::CLng(v); }
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
-
 // Steps on which the timer runs: every step but the ones that wait for the user, which the step
 // table gives no length.
 bool IsTimedStep(StepEnum step)
@@ -52,7 +47,7 @@ QString Paragraphs(std::initializer_list<QString> parts)
     QString out;
     for (const QString& p : parts) {
         if (!out.isEmpty())
-            out += kCrLf + kCrLf;
+            out += vb::vbCrLf + vb::vbCrLf;
         out += p;
     }
     return out;
@@ -95,9 +90,17 @@ void frmMain::changeEvent(QEvent* e)
 // Step machine
 // =============================================================================================
 
+template <class Body>
+bool frmMain::TrapTimerDriven(const QString& proc, Body&& body)
+{
+    return TrapErrors(kModule, proc,
+                      {.extra = errortrap::Extra::Line, .beforeReport = [this] { tmrSteps->SetEnabled(false); }},
+                      std::forward<Body>(body));
+}
+
 void frmMain::tmrSteps_Timer()
 {
-    TrapErrors(kModule, QStringLiteral("tmrSteps_Timer"), [&](int& line) {
+    TrapTimerDriven(QStringLiteral("tmrSteps_Timer"), [&](int& line) {
         line = 10;
         ProcessSteps(State.CurrentStep, State.StepLength, false, false);
         line = 20;
@@ -118,12 +121,12 @@ void frmMain::tmrSteps_Timer()
             line = 90;
             UpdateTimeElapsed(State.TotalSeconds);
         }
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
 }
 
 void frmMain::ProcessSteps(StepEnum penmStep, int32_t plngStepLength, bool pblnForce, bool pblnByNavigation)
 {
-    TrapErrors(kModule, QStringLiteral("ProcessSteps"), [&](int& line) {
+    TrapTimerDriven(QStringLiteral("ProcessSteps"), [&](int& line) {
         line = 10;
         if (!pblnForce && State.StepSeconds < plngStepLength)
             return;
@@ -154,7 +157,7 @@ void frmMain::ProcessSteps(StepEnum penmStep, int32_t plngStepLength, bool pblnF
         DisplayStep(State.CurrentStep);
         line = 120;
         EnableDisableTimer();
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
 }
 
 int16_t frmMain::Navigate(bool pblnForward, int32_t penmCurrentStep)
@@ -200,7 +203,7 @@ void frmMain::cmdNavig_Click(int Index)
     if (!Activated || Busy)
         return;
     Busy = vbTrue;
-    TrapErrors(kModule, QStringLiteral("cmdNavig_Click"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("cmdNavig_Click"), [&] {
         if (Index == 0) {
             Navigate(false, State.CurrentStep);
             if (State.CurrentStep == stepIntro)
@@ -210,7 +213,7 @@ void frmMain::cmdNavig_Click(int Index)
             if (State.CurrentStep == stepStimulateThymus)
                 cmdNavig[0]->SetEnabled(true);
         }
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
     Busy = vbFalse;
 }
 
@@ -236,7 +239,7 @@ void frmMain::cmdFinish_Click()
     if (!Activated || Busy)
         return;
     Busy = vbTrue;
-    TrapErrors(kModule, QStringLiteral("cmdFinish_Click"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("cmdFinish_Click"), [&] {
         State.CurrentStep = stepFinish;
         State.RoundCount = 0;
         State.RoundPolarity = vbFalse;
@@ -245,7 +248,7 @@ void frmMain::cmdFinish_Click()
         ResetBlink();
         DisplayStep(stepFinish);
         EnableDisableTimer();
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
     Busy = vbFalse;
 }
 
@@ -297,7 +300,7 @@ void frmMain::ResetBlink()
 
 void frmMain::DisplayStep(StepEnum penmStep)
 {
-    TrapErrors(kModule, QStringLiteral("DisplayStep"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("DisplayStep"), [&] {
         State.CurrentPointIndex = GetStepPointIndex(penmStep);
         HideStepDots();
 
@@ -326,7 +329,7 @@ void frmMain::DisplayStep(StepEnum penmStep)
 
         lblIntro->SetVisible(fullWidth);
         ShowStepTexts(penmStep);
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
 }
 
 void frmMain::ShowStepTexts(StepEnum penmStep)
@@ -344,7 +347,7 @@ void frmMain::ShowStepTexts(StepEnum penmStep)
 QString frmMain::GetSegmentTitle(StepEnum penmStep)
 {
     QString result;
-    TrapErrors(kModule, QStringLiteral("GetSegmentTitle"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("GetSegmentTitle"), [&] {
         switch (penmStep) {
         case stepIntro:
         case stepFinish:
@@ -366,14 +369,14 @@ QString frmMain::GetSegmentTitle(StepEnum penmStep)
             }
             break;
         }
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
     return result;
 }
 
 QString frmMain::GetStepInstructions(StepEnum penmStep)
 {
     QString result;
-    TrapErrors(kModule, QStringLiteral("GetStepInstructions"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("GetStepInstructions"), [&] {
         // The fixed prose comes from the step table; the karate-chop and tapping steps add the
         // chosen issue's words, the tapping points those of the round's polarity.
         switch (GetStepInstructionKind(penmStep)) {
@@ -385,7 +388,7 @@ QString frmMain::GetStepInstructions(StepEnum penmStep)
                                                      : GetStringForNegativeSequence(State.SelectedIssue)});
             break;
         }
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
     return result;
 }
 
@@ -397,7 +400,7 @@ void frmMain::HideStepDots()
 
 void frmMain::PaintDotsGreenOrRed(int16_t pblnGreen)
 {
-    TrapErrors(kModule, QStringLiteral("PaintDotsGreenOrRed"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("PaintDotsGreenOrRed"), [&] {
         const QColor c = pblnGreen ? kDotGreen : kDotRed;
         for (int i = 1; i <= 16; ++i) {
             vb::Shape* dot = shpStep[i];
@@ -405,12 +408,12 @@ void frmMain::PaintDotsGreenOrRed(int16_t pblnGreen)
             dot->SetFillColor(c);
             dot->SetBorderColor(c);
         }
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
 }
 
 void frmMain::Blink()
 {
-    TrapErrors(kModule, QStringLiteral("Blink"), [&](int& line) {
+    TrapTimerDriven(QStringLiteral("Blink"), [&](int& line) {
         line = 10;
         State.BlinkElapsed = vb::CheckedAdd(State.BlinkElapsed, State.BlinkTicks);
         line = 20;
@@ -433,12 +436,12 @@ void frmMain::Blink()
             line = 80;
             State.BlinkTicks = vb::CheckedAdd(State.BlinkTicks, 10);
         }
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
 }
 
 void frmMain::UpdateTimeElapsed(int32_t plngSeconds)
 {
-    TrapErrors(kModule, QStringLiteral("UpdateTimeElapsed"), [&](int& /*line*/) {
+    TrapTimerDriven(QStringLiteral("UpdateTimeElapsed"), [&] {
         // Minutes and seconds below an hour; from an hour on the hours lead, counting on past a day.
         const int64_t total = plngSeconds < 0 ? 0 : plngSeconds;
         const int64_t hours = total / 3600;
@@ -453,7 +456,7 @@ void frmMain::UpdateTimeElapsed(int32_t plngSeconds)
         FitTimeLabel();
         // Once a second the window's pending events get their turn.
         QCoreApplication::processEvents();
-    }, [this] { tmrSteps->SetEnabled(false); });
+    });
 }
 
 void frmMain::SetModesCaptions()
@@ -476,20 +479,17 @@ void frmMain::UpdateDisplay_SelectedIssue(IssueEnum penmIssue)
 
 void frmMain::UpdateJournal(const QString& strMsg)
 {
-    txtJournal->SetText(txtJournal->Text() + kCrLf + QDateTime::currentDateTime().toString(QStringLiteral("mm:ss:zzz")) +
-                        QLatin1Char(' ') + strMsg);
+    txtJournal->SetText(txtJournal->Text() + vb::vbCrLf +
+                        QDateTime::currentDateTime().toString(QStringLiteral("mm:ss:zzz")) + QLatin1Char(' ') + strMsg);
 }
 
 // =============================================================================================
-// Layout
-// =============================================================================================
-// =============================================================================================
-// Life and position
+// Load, activation, resize and unload
 // =============================================================================================
 
 void frmMain::Form_Load()
 {
-    TrapErrors(kModule, QStringLiteral("Form_Load"), [&](int& /*line*/) {
+    TrapErrors(kModule, QStringLiteral("Form_Load"), {.extra = errortrap::Extra::Line}, [&] {
         SetFormCaption();
         ToolbarHeight = 690;
         picToolBar->SetHeight(ToolbarHeight);

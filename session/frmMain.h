@@ -206,6 +206,12 @@ private:
     // Keeps the size; the place is the screen's centre, to the nearest twip.
     void CentreOnScreen();
 
+    // Traps a procedure that runs with the step timer (the tick, the step machine and the display,
+    // Next, Previous and Finish): an error stops the timer, then is reported under `proc` with the
+    // line text, "Line: 0" where the procedure numbers no lines.
+    template <class Body>
+    bool TrapTimerDriven(const QString& proc, Body&& body);
+
     void CreateControls();
     // The pop-up menu and the command buttons' handlers.
     void CreateCommands();

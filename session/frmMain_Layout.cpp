@@ -18,16 +18,13 @@ using frmmain::Whole;
 
 namespace {
 
-// Run-time error of a property set to a value the control does not take.
-constexpr int32_t errInvalidPropertyValue = 380;
-
 // A control's move as the layout makes it: a negative width or height is refused, and the
 // control keeps its bounds.
 template <class C>
 void MoveControl(C* c, double left, double top, double width, double height)
 {
     if (width < 0 || height < 0)
-        vb::Raise(errInvalidPropertyValue, QStringLiteral("Invalid property value"));
+        vb::Raise(vb::errInvalidPropertyValue);
     c->Move(Whole(left), Whole(top), Whole(width), Whole(height));
 }
 

@@ -15,7 +15,6 @@ vb::FormRef<frmWhatIsIt> WhatIsItWindow;
 namespace {
 
 const QString kModule = QStringLiteral("frmWhatIsIt");
-const QString CRLF = QStringLiteral("\r\n");
 
 // The buttons as the option stands when the window loads.
 struct OptionButtons {
@@ -52,7 +51,7 @@ frmWhatIsIt::frmWhatIsIt(QWidget* parent) : DialogTemplate({9180, 6780}, parent)
 
 QString frmWhatIsIt::GetWhatIsItText()
 {
-    const QString gap = CRLF + CRLF;
+    const QString gap = vb::vbCrLf + vb::vbCrLf;
     return app::ProductName() + QStringLiteral(" helps in dealing with negative emotions by using EFT.") + gap +
            QStringLiteral("EFT stands for Emotional Freedom Techniques and is a form of simple but very effective "
                           "self-administered therapy.") +
@@ -75,8 +74,7 @@ QString frmWhatIsIt::GetWhatIsItText()
 void frmWhatIsIt::Form_Load()
 {
     DialogTemplate::Form_Load();
-    TrapErrors(kModule, QStringLiteral("Form_Load"), [&](int& line) {
-        (void)line; // the procedure numbers no lines
+    TrapErrors(kModule, QStringLiteral("Form_Load"), {.extra = errortrap::Extra::Line}, [&] {
         // Over the window the user is in; at start-up no window is open, so on the screen.
         dialogs::CentreWindow(this, dialogs::ActiveWindowAreaTwips());
 
@@ -100,13 +98,12 @@ void frmWhatIsIt::Form_Load()
 
 bool frmWhatIsIt::OKAction()
 {
-    return TrapErrors(kModule, QStringLiteral("cmdOK_Click"), [&](int& line) {
-        (void)line;
+    return TrapErrors(kModule, QStringLiteral("cmdOK_Click"), {.extra = errortrap::Extra::Line}, [&] {
         const QString result =
             SaveRegDWord(HKEY_CURRENT_USER, OptionsKey(), QStringLiteral("ShowWhatIsIt"), ShowSetting ? 0 : 1);
         // A setting that could not be stored must not look stored: say so and keep the window open.
         if (result != QStringLiteral("Success"))
-            vb::Raise(75, QStringLiteral("The start-up option could not be saved: ") + result);
+            vb::Raise(vb::errPathFileAccess, QStringLiteral("The start-up option could not be saved: ") + result);
     });
 }
 

@@ -1,5 +1,6 @@
 #include "session/modIssues.h"
 
+#include "platform/Strings.h"
 #include "support/ErrorTrap.h"
 
 #include <QStringView>
@@ -9,7 +10,6 @@
 namespace {
 
 const QString kModule = QStringLiteral("modIssues");
-const QString kCrLf = QStringLiteral("\r\n");
 
 constexpr QStringView kTraumaticEvent = u"I was exposed to this traumatic event [your trauma here]";
 
@@ -80,8 +80,9 @@ const IssueRow* Row(IssueEnum issue)
 QString Placeholder(const IssueRow* row, const QString& word)
 {
     if (row && !row->placeholder.isEmpty())
-        return kCrLf + QLatin1Char('(') + row->placeholder.toString() + QLatin1Char(')') + kCrLf + word + kCrLf + kCrLf;
-    return kCrLf + QStringLiteral("()") + kCrLf + kCrLf;
+        return vb::vbCrLf + QLatin1Char('(') + row->placeholder.toString() + QLatin1Char(')') + vb::vbCrLf + word +
+               vb::vbCrLf + vb::vbCrLf;
+    return vb::vbCrLf + QStringLiteral("()") + vb::vbCrLf + vb::vbCrLf;
 }
 
 // One of the issue's two phrase lists, or its placeholder.
@@ -98,7 +99,7 @@ QString JoinPhrases(std::span<const QStringView> phrases)
     QString text;
     for (size_t i = 0; i < phrases.size(); ++i) {
         if (i > 0)
-            text += kCrLf;
+            text += vb::vbCrLf;
         text += phrases[i];
     }
     return text;
@@ -162,7 +163,7 @@ QString GetStringForActivationStep(IssueEnum issue)
         result = (row ? row->note.toString() : QString())
             + QStringLiteral("Breath deeply and lightly tap with the index finger and middle finger a 'karate chop' "
                              "point, repeating the introduction sentence:")
-            + kCrLf + kCrLf + QStringLiteral("Even though ") + (listed ? QString() : QStringLiteral("... "))
+            + vb::vbCrLf + vb::vbCrLf + QStringLiteral("Even though ") + (listed ? QString() : QStringLiteral("... "))
             + (listed ? row->statement.toString() : QStringLiteral("[your problem here]"))
             + QStringLiteral(" I love and accept myself with all my heart.");
     });

@@ -3,6 +3,7 @@
 #include "platform/AppInfo.h"
 #include "platform/Instance.h"
 #include "platform/MsgBox.h"
+#include "platform/Strings.h"
 #include "session/frmMain.h"
 #include "session/frmWhatIsIt.h"
 #include "session/modOptions.h"
@@ -13,7 +14,7 @@ frmMain* MainWindow = nullptr;
 
 void Main()
 {
-    TrapErrors(QStringLiteral("modMain"), QStringLiteral("Main"), [&](int& line) {
+    TrapErrors(QStringLiteral("modMain"), QStringLiteral("Main"), {.extra = errortrap::Extra::Line}, [&](int& line) {
         line = 10;
         JournalEnabled = 0;
         BottomRowFlag = 0;
@@ -21,9 +22,8 @@ void Main()
         line = 20;
         if (vb::PrevInstance()) {
             line = 30;
-            const QString CRLF = QStringLiteral("\r\n");
             const int answer = vb::MsgBox(QStringLiteral("Another instance of ") + app::ProductName() +
-                                              QStringLiteral(" is already running.") + CRLF + CRLF +
+                                              QStringLiteral(" is already running.") + vb::vbCrLf + vb::vbCrLf +
                                               QStringLiteral("Do you want to run another instance?"),
                                           vb::vbYesNo | vb::vbQuestion, app::Title());
             if (answer != vb::vbYes)

@@ -6,10 +6,17 @@
 
 namespace errortrap {
 
-void ReportInFlight(const QString& module, const QString& proc, const QString& extra)
+void ReportInFlight(const QString& module, const QString& proc, const Options& options, int line)
 {
     const vb::VbError e = vb::CurrentError();
-    ShowErrorReport(e.Number, e.Description, module, proc, extra);
+    if (options.beforeReport) {
+        try {
+            options.beforeReport();
+        } catch (...) {
+        }
+    }
+    ShowErrorReport(e.Number, e.Description, module, proc,
+                    options.extra == Extra::Line ? QStringLiteral("Line: ") + QString::number(line) : QString());
 }
 
 void ShowInFlight(const QString& title)
@@ -17,7 +24,5 @@ void ShowInFlight(const QString& title)
     const vb::VbError e = vb::CurrentError();
     vb::MsgBox(QStringLiteral("Error: %1. %2").arg(e.Number).arg(e.Description), vb::vbOKOnly, title);
 }
-
-QString LineText(int line) { return QStringLiteral("Line: ") + QString::number(line); }
 
 } // namespace errortrap

@@ -2,66 +2,73 @@
 // The one way a procedure traps its own errors.
 //
 // TrapErrors runs a procedure's body. An error raised inside it stops the body there (the rest is
-// skipped, the failing statement is never tried again), runs the handler's first statements
-// (onError: stopping a timer, say) and is reported once through ShowErrorReport with the module's
-// and the procedure's name. A body that takes an `int&` numbers its lines as it goes and its report
-// carries "Line: n" for the last line it reached; a body that takes nothing reports an empty extra
-// text. Whatever the body has set by then (results captured by reference) stays as it is.
+// skipped, the failing statement is never tried again), runs the handler's first statements (the
+// options' beforeReport: stopping a timer, say) and is reported once through ShowErrorReport with
+// the module's and the procedure's name. The options say which extra text the report carries:
+// none, or "Line: n". A body that numbers its lines takes an `int&` and sets it as it goes; n is the
+// last line it reached, 0 for a body that numbers none. Whatever the body has set by then (results
+// captured by reference) stays as it is.
 //
 // TrapErrorsLocally is the library utilities' variant: the error is shown in a plain message box
 // "Error: <number>. <description>" titled with the failing member's name, and nothing is reported.
 #include <QString>
+#include <functional>
 #include <type_traits>
 #include <utility>
 
 namespace errortrap {
-// Inside a catch block only: reports the error in flight through the one error-report path.
-void ReportInFlight(const QString& module, const QString& proc, const QString& extra);
-// Inside a catch block only: shows the error in flight in the library's local message box.
-void ShowInFlight(const QString& title);
-// The extra text of a procedure that numbers its lines.
-QString LineText(int line);
 
-struct NoAction {
-    void operator()() const noexcept {}
+// The extra text of a procedure's error report.
+enum class Extra {
+    None, // empty
+    Line, // "Line: " and the line reached
 };
 
-template <class Body>
-bool Run(Body& body, int& line)
-{
-    if constexpr (std::is_invocable_v<Body&, int&>)
-        body(line);
-    else
-        body();
-    return true;
-}
+struct Options {
+    Extra extra = Extra::None;
+    // The handler's statements before the report; a failure in them must not hide the error.
+    std::function<void()> beforeReport = {};
+};
+
+// Inside a catch block only: runs the options' statements and reports the error in flight through
+// the one error-report path.
+void ReportInFlight(const QString& module, const QString& proc, const Options& options, int line);
+// Inside a catch block only: shows the error in flight in the library's local message box.
+void ShowInFlight(const QString& title);
+
 } // namespace errortrap
 
 // True when the body ran to its end, false when an error was trapped and reported.
-template <class Body, class OnError = errortrap::NoAction>
-bool TrapErrors(const QString& module, const QString& proc, Body&& body, OnError&& onError = {})
+template <class Body>
+bool TrapErrors(const QString& module, const QString& proc, const errortrap::Options& options, Body&& body)
 {
     int line = 0;
     try {
-        return errortrap::Run(body, line);
+        if constexpr (std::is_invocable_v<Body&, int&>)
+            body(line);
+        else
+            body();
+        return true;
     } catch (...) {
-        // The handler's own first statements; a failure there must not hide the error in flight.
-        try {
-            onError();
-        } catch (...) {
-        }
-        errortrap::ReportInFlight(module, proc,
-                                  std::is_invocable_v<Body&, int&> ? errortrap::LineText(line) : QString());
+        errortrap::ReportInFlight(module, proc, options, line);
         return false;
     }
+}
+
+// A procedure whose report carries no extra text and whose handler does nothing before it.
+template <class Body>
+bool TrapErrors(const QString& module, const QString& proc, Body&& body)
+{
+    static_assert(!std::is_invocable_v<Body&, int&>, "a body that numbers its lines reports them: Extra::Line");
+    return TrapErrors(module, proc, errortrap::Options{}, std::forward<Body>(body));
 }
 
 template <class Body>
 bool TrapErrorsLocally(const QString& title, Body&& body)
 {
-    int line = 0;
     try {
-        return errortrap::Run(body, line);
+        body();
+        return true;
     } catch (...) {
         errortrap::ShowInFlight(title);
         return false;

@@ -18,11 +18,6 @@ QString MRUFolder;
 namespace {
 
 const QString Module = QStringLiteral("cMRUFileList");
-constexpr int32_t errBadFileName = 52;
-constexpr int32_t errBadRecordLength = 59;
-constexpr int32_t errPastEnd = 62;
-constexpr int32_t errPathFileAccess = 75;
-constexpr int32_t errObjectNotSet = 91;
 // No path is this long; a longer field is not a record of ours.
 constexpr qsizetype MaxFieldLength = 32767;
 
@@ -85,7 +80,7 @@ public:
     QByteArray Next()
     {
         if (in.atEnd())
-            vb::Raise(errPastEnd, QStringLiteral("Input past end of file"));
+            vb::Raise(vb::errInputPastEnd);
         char c = 0;
         while (Peek(c) && (c == ' ' || c == '\t'))
             in.getChar(&c);
@@ -126,7 +121,7 @@ private:
     static void Append(QByteArray& field, char c)
     {
         if (field.size() >= MaxFieldLength)
-            vb::Raise(errBadRecordLength, QStringLiteral("Bad record length"));
+            vb::Raise(vb::errBadRecordLength);
         field.append(c);
     }
     QIODevice& in;
@@ -141,7 +136,7 @@ int32_t NumberField(const QByteArray& field)
 
 [[noreturn]] void RaiseFileError(const QFileDevice& file)
 {
-    vb::Raise(errPathFileAccess, QStringLiteral("Path/File access error (%1)").arg(file.errorString()));
+    vb::RaiseWithDetail(vb::errPathFileAccess, file.errorString());
 }
 
 // Replaces the file at path with text: written beside it under a temporary name and renamed over
@@ -166,14 +161,14 @@ void ReplaceFile(const QString& path, const QByteArray& text)
     const QString tempName = temp.fileName();
     temp.close();
     if (std::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0)
-        vb::Raise(errPathFileAccess, QStringLiteral("Path/File access error (%1)").arg(QString::fromLocal8Bit(strerror(errno))));
+        vb::RaiseWithDetail(vb::errPathFileAccess, QString::fromLocal8Bit(strerror(errno)));
     temp.setAutoRemove(false);
 }
 
 cRegistry& Needed(cRegistry* cR)
 {
     if (!cR)
-        vb::Raise(errObjectNotSet);
+        vb::Raise(vb::errObjectNotSet);
     return *cR;
 }
 
@@ -232,7 +227,7 @@ void cMRUFileList::AddFile(const QString& sfileName)
 {
     const Search found = SearchFile(sfileName);
     if (found == Search::Rejected)
-        vb::Raise(errBadFileName);
+        vb::Raise(vb::errBadFileName);
     if (found == Search::NotFound)
         return;
     int32_t p = 0;

@@ -12,7 +12,6 @@
 #include <QSvgRenderer>
 
 namespace {
-const QString CRLF = QStringLiteral("\r\n");
 
 QPixmap warningPicture(QSize size)
 {
@@ -130,15 +129,16 @@ void frmErrorReport::SetIntroText()
 {
     const QString P = app::ProductName();
     lblIntro->SetCaption(
-        QStringLiteral("Regrettably, a problem has occurred in ") + P + QStringLiteral(".") + CRLF + CRLF + P +
+        QStringLiteral("Regrettably, a problem has occurred in ") + P + QStringLiteral(".") + vb::vbCrLf +
+        vb::vbCrLf + P +
         QStringLiteral(" may continue to function after this, but if you have further problems you should restart "
                        "the program.") +
-        CRLF + CRLF + QStringLiteral("We'd like to fix this problem quickly, but we need your help.  ") +
+        vb::vbCrLf + vb::vbCrLf + QStringLiteral("We'd like to fix this problem quickly, but we need your help.  ") +
         QStringLiteral("Can ") + P + QStringLiteral(" submit a bug report on your behalf to ") +
         QStringLiteral("Tenmoor Software") + QStringLiteral("?  ") +
         QStringLiteral("And, can you please take just a moment to jot down what steps we should take to reproduce "
                        "the problem?") +
-        CRLF + CRLF +
+        vb::vbCrLf + vb::vbCrLf +
         QStringLiteral("Your report is confidential, and only the information you see below is included in the "
                        "report."));
 }
@@ -147,9 +147,9 @@ void frmErrorReport::SetErrorDetails()
 {
     QString t = mstrProgVer + QStringLiteral(" ") + QString::number(mlngBuildNum) + QStringLiteral(" Error ") +
                 QString::number(mlngErrNum) + QStringLiteral(" (") + mstrModuleName + QStringLiteral(":") +
-                mstrProcName + QStringLiteral(")") + CRLF + CRLF + mstrErrDesc;
+                mstrProcName + QStringLiteral(")") + vb::vbCrLf + vb::vbCrLf + mstrErrDesc;
     if (!mstrExtraDesc.isEmpty())
-        t += CRLF + CRLF + mstrExtraDesc;
+        t += vb::vbCrLf + vb::vbCrLf + mstrExtraDesc;
     txtErrDesc->SetText(t);
 }
 

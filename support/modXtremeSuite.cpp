@@ -7,18 +7,15 @@
 
 namespace {
 
-constexpr int32_t errObjectNotSet = 91;
-constexpr int32_t errNotSupported = 438;
-
 // What a late-bound control reference is, as T; an error when it is nothing or something else.
 template <class T>
 T* ControlAs(QObject* control)
 {
     if (!control)
-        vb::Raise(errObjectNotSet, vb::StandardDescription(errObjectNotSet));
+        vb::Raise(vb::errObjectNotSet);
     auto* c = qobject_cast<T*>(control);
     if (!c)
-        vb::Raise(errNotSupported, QStringLiteral("Object doesn't support this property or method"));
+        vb::Raise(vb::errNotSupported);
     return c;
 }
 

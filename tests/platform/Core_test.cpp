@@ -77,6 +77,51 @@ TEST(VbErrorTest, AnyExceptionBecomesARunTimeErrorWithADescription)
     }
 }
 
+TEST(VbErrorTest, EveryNumberRaisedCarriesItsStandardDescription)
+{
+    struct Case { int32_t name; int32_t number; const char* description; };
+    const Case cases[] = {
+        {errInvalidCall, 5, "Invalid procedure call or argument"},
+        {errOverflow, 6, "Overflow"},
+        {errOutOfMemory, 7, "Out of memory"},
+        {errSubscript, 9, "Subscript out of range"},
+        {errTypeMismatch, 13, "Type mismatch"},
+        {errBadFileName, 52, "Bad file name or number"},
+        {errFileNotFound, 53, "File not found"},
+        {errBadRecordLength, 59, "Bad record length"},
+        {errInputPastEnd, 62, "Input past end of file"},
+        {errPathFileAccess, 75, "Path/File access error"},
+        {errObjectNotSet, 91, "Object variable or With block variable not set"},
+        {errInvalidPropertyValue, 380, "Invalid property value"},
+        {errNotSupported, 438, "Object doesn't support this property or method"},
+        {errListIndexOutOfBounds, 35600, "Index out of bounds"},
+        {errListElementNotFound, 35601, "Element not found"},
+        {errListKeyNotUnique, 35602, "Key is not unique in collection"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.name, c.number);
+        try {
+            Raise(c.name);
+        } catch (const VbError& e) {
+            EXPECT_EQ(e.Number, c.number);
+            EXPECT_EQ(e.Description, QString::fromUtf8(c.description)) << c.number;
+        }
+    }
+    // An own description wins; a detail follows the standard one in brackets; an unknown number has none.
+    try {
+        Raise(errPathFileAccess, QStringLiteral("own text"));
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Description, QStringLiteral("own text"));
+    }
+    try {
+        RaiseWithDetail(errPathFileAccess, QStringLiteral("Permission denied"));
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number, 75);
+        EXPECT_EQ(e.Description, QStringLiteral("Path/File access error (Permission denied)"));
+    }
+    EXPECT_TRUE(StandardDescription(1234).isEmpty());
+}
+
 TEST(MsgBoxTest, DefaultTitleIsTheProductNameAndTheSeamAnswers)
 {
     testing_support::MsgBoxRecorder rec(vbNo);

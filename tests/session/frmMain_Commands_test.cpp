@@ -274,7 +274,7 @@ TEST_F(CommandsTest, AnErrorWhileTheModalWindowIsShownIsReportedAndLeavesTheTime
 {
     Reach(Timer::Running);
     ASSERT_TRUE(form->tmrSteps->Enabled());
-    form->ShowModalWithTimerStopped(QStringLiteral("cmdAbout_Click"), [] { vb::Raise(7, QStringLiteral("Out of memory")); });
+    form->ShowModalWithTimerStopped(QStringLiteral("cmdAbout_Click"), [] { vb::Raise(vb::errOutOfMemory); });
     ASSERT_EQ(reports.calls.size(), 1u);
     EXPECT_EQ(reports.calls[0].ErrNum, 7);
     EXPECT_EQ(reports.calls[0].ErrDesc, QStringLiteral("Out of memory"));

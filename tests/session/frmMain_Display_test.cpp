@@ -3,8 +3,11 @@
 // issue and SUD options.
 #include "frmMainFixture.h"
 
+#include "platform/VbError.h"
 #include "session/modIssues.h"
 #include "session/modSteps.h"
+
+#include <functional>
 
 using session::State;
 
@@ -291,6 +294,30 @@ TEST_F(MainWindowTest, FailuresOfTheDisplayAreReported)
     EXPECT_EQ(reports.calls[1].ProcName, QStringLiteral("Blink"));
     EXPECT_EQ(reports.calls[1].ExtraDesc, QStringLiteral("Line: 70"));
     EXPECT_FALSE(form->tmrSteps->Enabled());
+}
+
+// A procedure that runs with the timer stops it before its report and names its line, 0 where it
+// numbers none; one that does not leaves the timer running and reports no line.
+TEST_F(MainWindowTest, ATimerDrivenFailureStopsTheTimerAndNamesLineZero)
+{
+    struct Case { const char* proc; std::function<void()> fail; QString extra; bool timerRuns; };
+    const Case cases[] = {
+        {"GetSegmentTitle", [&] { form->GetSegmentTitle(stepNone); }, QStringLiteral("Line: 0"), false},
+        {"UpdateDisplay_SelectedIssue", [&] { form->UpdateDisplay_SelectedIssue(issNone); }, QString(), true},
+    };
+    ToLeftHand();
+    boxes.onCall = [](const vb::MsgBoxCall&) -> int { vb::Raise(vb::errOutOfMemory); };
+    for (const Case& c : cases) {
+        form->cmdResume_Click();
+        ASSERT_TRUE(form->tmrSteps->Enabled()) << c.proc;
+        reports.calls.clear();
+        c.fail();
+        ASSERT_EQ(reports.calls.size(), 1u) << c.proc;
+        EXPECT_EQ(reports.calls[0].ModuleName, QStringLiteral("frmMain"));
+        EXPECT_EQ(reports.calls[0].ProcName, QString::fromLatin1(c.proc));
+        EXPECT_EQ(reports.calls[0].ExtraDesc, c.extra) << c.proc;
+        EXPECT_EQ(form->tmrSteps->Enabled(), c.timerRuns) << c.proc;
+    }
 }
 
 TEST_F(MainWindowTest, TheJournalStaysEmptyAndHidden)

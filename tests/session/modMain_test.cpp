@@ -195,7 +195,7 @@ TEST_F(StartUpTest, AnErrorIsReportedWithTheFailingStepsLine)
     StartOtherCopy();
     ErrorReportRecorder reports;
     MsgBoxRecorder rec;
-    rec.onCall = [](const vb::MsgBoxCall&) -> int { vb::Raise(7, QStringLiteral("Out of memory")); };
+    rec.onCall = [](const vb::MsgBoxCall&) -> int { vb::Raise(vb::errOutOfMemory); };
     Main();
     ASSERT_EQ(reports.calls.size(), 1u);
     EXPECT_EQ(reports.calls[0].ErrNum, 7);
