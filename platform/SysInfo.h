@@ -101,7 +101,7 @@ uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size);
 // not fit (nothing written); 0 when no private folder can be had.
 uint32_t GetTempPathA(uint32_t bufferLength, char* buffer);
 
-// Names a file in pathName: the prefix's first three bytes, `unique` in upper-case hexadecimal and
+// Names a file in pathName: the prefix's first three characters (UTF-8, never cut inside one), `unique` in upper-case hexadecimal and
 // ".TMP". With a nonzero `unique` the file is not created and `unique` is returned. With 0 a
 // number not yet taken is found and the file is created empty (mode 0600, never through a link);
 // that number is returned. 0 on failure: an empty folder, a prefix holding '/'
