@@ -251,6 +251,27 @@ TEST_F(MainWindowTest, ClicksOffTheDisplayDoNothing)
     }
 }
 
+TEST_F(ShownWindowTest, AClickOnTheBlankPartOfAnOptionsRowChoosesIt)
+{
+    Type(Qt::Key_N);
+    Type(Qt::Key_N);
+    ASSERT_EQ(Step(), stepSelectIssue);
+    vb::RadioButton* guilt = form->radMode[IssueEnumToOptIndex(issGuilt)];
+    ASSERT_TRUE(guilt->isVisible());
+    QTest::mouseClick(guilt, Qt::LeftButton, Qt::NoModifier, QPoint(guilt->width() - 2, guilt->height() / 2));
+    EXPECT_TRUE(guilt->Value());
+    EXPECT_EQ(State.SelectedIssue, issGuilt);
+    EXPECT_EQ(Step(), stepSelectIssue);
+
+    Type(Qt::Key_N);
+    ASSERT_EQ(Step(), stepAssignSUD);
+    vb::RadioButton* nine = form->radSUD[9];
+    QTest::mouseClick(nine, Qt::LeftButton, Qt::NoModifier, QPoint(nine->width() - 1, nine->height() - 1));
+    EXPECT_TRUE(nine->Value());
+    EXPECT_EQ(form->SUD, 9);
+    EXPECT_TRUE(reports.calls.empty());
+}
+
 TEST_F(MainWindowTest, TheSudNumberSelectsItsOptionAndTheIssueOptionWaitsForBusy)
 {
     Next();
