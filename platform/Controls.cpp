@@ -161,6 +161,8 @@ RadioButton::RadioButton(QWidget* container, int left, int top, int width, int h
     });
 }
 
+bool RadioButton::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+
 void RadioButton::SetValue(bool on)
 {
     if (!on) {

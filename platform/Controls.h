@@ -139,6 +139,10 @@ signals:
     // Raised when the option becomes selected, by the user or by SetValue(true).
     void Click(int Index);
 
+protected:
+    // The whole control takes the click, not only its circle and caption.
+    bool hitButton(const QPoint& pos) const override;
+
 private:
     bool settingValue = false;
 };

@@ -11,6 +11,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextEdit>
 #include <algorithm>
 
@@ -65,7 +66,7 @@ protected:
         auto* form = qobject_cast<Form*>(w->window());
         if (!form)
             return false;
-        return form->routeKey(obj, static_cast<QKeyEvent*>(ev));
+        return form->routeKey(static_cast<QKeyEvent*>(ev));
     }
 };
 
@@ -190,62 +191,65 @@ void Form::resizeEvent(QResizeEvent* e)
         Form_Resize();
 }
 
-bool Form::routeKey(QObject* receiver, QKeyEvent* e)
+bool Form::routeKey(QKeyEvent* e)
 {
-    (void)receiver;
-    const int shift = ShiftMaskFromQt(e->modifiers());
-    if (e->type() == QEvent::KeyRelease) {
-        if (!KeyPreview)
-            return false;
-        int code = VirtualKeyFromQt(e->key());
-        if (!code)
-            return false;
-        Form_KeyUp(code, shift);
-        return code == 0;
-    }
-    if (KeyPreview) {
-        int code = VirtualKeyFromQt(e->key());
-        if (code) {
-            Form_KeyDown(code, shift);
-            if (code == 0)
-                return true;
-        }
-        int ascii = KeyAsciiOf(e);
-        if (ascii && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-            Form_KeyPress(ascii);
-            if (ascii == 0)
-                return true;
-        }
-    }
+    if (e->type() == QEvent::KeyRelease)
+        return KeyPreview && previewKeyUp(e);
+    if (KeyPreview && previewKeyDown(e))
+        return true;
+    // Enter and Esc with Ctrl or Alt are other keys.
     if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
         return false;
-    QWidget* focus = QApplication::focusWidget();
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        // A focused button takes Enter itself; a multi-line edit keeps it for its new line.
-        if (auto* b = qobject_cast<QAbstractButton*>(focus); b && qobject_cast<QWidget*>(b)->inherits("QPushButton")) {
-            if (b->isEnabled())
-                b->click();
-            return true;
-        }
-        if (qobject_cast<QPlainTextEdit*>(focus) || qobject_cast<QTextEdit*>(focus)) {
-            auto* pte = qobject_cast<QPlainTextEdit*>(focus);
-            auto* te = qobject_cast<QTextEdit*>(focus);
-            if ((pte && !pte->isReadOnly()) || (te && !te->isReadOnly()))
-                return false;
-        }
-        if (auto* b = qobject_cast<QAbstractButton*>(DefaultButton); b && b->isEnabled() && b->isVisible()) {
-            b->click();
-            return true;
-        }
-        return false;
-    }
-    if (e->key() == Qt::Key_Escape) {
-        if (auto* b = qobject_cast<QAbstractButton*>(CancelButton); b && b->isEnabled() && b->isVisible()) {
-            b->click();
-            return true;
-        }
-    }
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+        return routeEnter();
+    if (e->key() == Qt::Key_Escape)
+        return clickIfActive(CancelButton);
     return false;
+}
+
+bool Form::previewKeyUp(QKeyEvent* e)
+{
+    int code = VirtualKeyOf(e);
+    Form_KeyUp(code, ShiftMaskFromQt(e->modifiers()));
+    return code == 0;
+}
+
+bool Form::previewKeyDown(QKeyEvent* e)
+{
+    int code = VirtualKeyOf(e);
+    Form_KeyDown(code, ShiftMaskFromQt(e->modifiers()));
+    if (code == 0)
+        return true;
+    int ascii = KeyAsciiOf(e);
+    if (!ascii || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return false;
+    Form_KeyPress(ascii);
+    return ascii == 0;
+}
+
+bool Form::routeEnter()
+{
+    QWidget* focus = QApplication::focusWidget();
+    // A focused button takes Enter itself; a multi-line edit keeps it for its new line.
+    if (auto* b = qobject_cast<QPushButton*>(focus)) {
+        if (b->isEnabled())
+            b->click();
+        return true;
+    }
+    auto* pte = qobject_cast<QPlainTextEdit*>(focus);
+    auto* te = qobject_cast<QTextEdit*>(focus);
+    if ((pte && !pte->isReadOnly()) || (te && !te->isReadOnly()))
+        return false;
+    return clickIfActive(DefaultButton);
+}
+
+bool Form::clickIfActive(QWidget* button)
+{
+    auto* b = qobject_cast<QAbstractButton*>(button);
+    if (!b || !b->isEnabled() || !b->isVisible())
+        return false;
+    b->click();
+    return true;
 }
 
 int Form::Left() const { return PixelsToTwipsX(frameGeometry().x()); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 class QEventLoop;
+class QKeyEvent;
 
 namespace vb {
 
@@ -98,7 +99,13 @@ private:
     // An outer size asked for before the window system told the frame's size; applied once it does.
     QSize wantedOuterPx;
     friend class KeyRouter;
-    bool routeKey(QObject* receiver, class QKeyEvent* e);
+    // A key typed into the window: the window's key handlers first (with key preview), then Enter
+    // and Esc for its buttons. True when the key is used up.
+    bool routeKey(QKeyEvent* e);
+    bool previewKeyUp(QKeyEvent* e);
+    bool previewKeyDown(QKeyEvent* e);
+    bool routeEnter();
+    static bool clickIfActive(QWidget* button);
     void bringToFront();
     bool loaded = false;
     bool activatedOnce = false;

@@ -149,6 +149,18 @@ QByteArray firstLine(const char* path)
     return f.readLine(256).trimmed();
 }
 
+// The first n characters of UTF-8 text: a character's continuation bytes stay with it.
+QByteArray prefixCharacters(const QByteArray& text, int n)
+{
+    int started = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool continuation = (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+        if (!continuation && ++started > n)
+            return text.left(i);
+    }
+    return text;
+}
+
 // ---- Folders ----
 
 uint32_t folderOut(const char* folder, char* buffer, uint32_t size)
@@ -373,8 +385,8 @@ uint32_t GetTempFileNameA(const QByteArray& pathName, const QByteArray& prefix, 
         return uint32_t(fail(ERROR_INVALID_PARAMETER));
     if (!folder.endsWith('/'))
         folder += '/';
-    QByteArray start = prefix.left(3);
-    start.truncate(start.indexOf('\0') < 0 ? start.size() : start.indexOf('\0'));
+    const qsizetype nul = prefix.indexOf('\0');
+    const QByteArray start = prefixCharacters(nul < 0 ? prefix : prefix.left(nul), 3);
     // The name must stay inside the folder it was asked for.
     if (start.contains('/'))
         return uint32_t(fail(ERROR_INVALID_NAME));

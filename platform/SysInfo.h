@@ -101,10 +101,10 @@ uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size);
 // not fit (nothing written); 0 when no private folder can be had.
 uint32_t GetTempPathA(uint32_t bufferLength, char* buffer);
 
-// Names a file in pathName: the prefix's first three bytes, `unique` in upper-case hexadecimal and
-// ".TMP". With a nonzero `unique` the file is not created and `unique` is returned. With 0 a
-// number not yet taken is found and the file is created empty (mode 0600, never through a link);
-// that number is returned. 0 on failure: an empty folder, a prefix holding '/'
+// Names a file in pathName: the prefix's first three characters (UTF-8, never cut inside one),
+// `unique` in upper-case hexadecimal and ".TMP". With a nonzero `unique` the file is not created
+// and `unique` is returned. With 0 a number not yet taken is found and the file is created empty
+// (mode 0600, never through a link); that number is returned. 0 on failure: an empty folder, a prefix holding '/'
 // (ERROR_INVALID_NAME), a name that does not fit bufferSize with its NUL (ERROR_BUFFER_OVERFLOW),
 // a file that cannot be created, every number taken (ERROR_FILE_EXISTS).
 uint32_t GetTempFileNameA(const QByteArray& pathName, const QByteArray& prefix, uint32_t unique,

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,30 +141,66 @@ int32_t NumberField(const QByteArray& field)
     vb::RaiseWithDetail(vb::errPathFileAccess, file.errorString());
 }
 
-// Replaces the file at path with text: written beside it under a temporary name and renamed over
-// it, so that a failed write leaves the old file whole and a symbolic link standing at path is
-// replaced, never written through.
-void ReplaceFile(const QString& path, const QByteArray& text)
+[[noreturn]] void RaiseAccessError(const QString& why)
 {
-    const QFileInfo info(path);
-    QTemporaryFile temp(info.absolutePath() + QLatin1Char('/') + info.fileName() + QStringLiteral(".XXXXXX"));
-    if (!temp.open())
-        RaiseFileError(temp);
+    vb::RaiseWithDetail(vb::errPathFileAccess, why);
+}
+
+QString SystemErrorText(int error) { return QString::fromLocal8Bit(strerror(error)); }
+
+// Puts text in place of the file named by target (absolute) by writing it beside the file under a
+// temporary name and renaming it over the file, so that a failed write leaves the old file whole
+// and a symbolic link standing there is replaced, never written through. The new file keeps the
+// old one's owner, group and mode (old; none for a new file, which gets an ordinary file's).
+// False, with nothing changed, where that cannot be done: the folder takes no new file, or the
+// owner cannot be kept; why then tells the reason.
+bool ReplaceFile(const QByteArray& target, const QByteArray& text, const struct stat* old, QString& why)
+{
+    QTemporaryFile temp(QFile::decodeName(target) + QStringLiteral(".XXXXXX"));
+    if (!temp.open()) {
+        why = temp.errorString();
+        return false;
+    }
+    if (old && ::fchown(temp.handle(), old->st_uid, old->st_gid) != 0) {
+        why = SystemErrorText(errno);
+        return false;
+    }
     if (temp.write(text) != text.size() || !temp.flush() || ::fsync(temp.handle()) != 0)
         RaiseFileError(temp);
-    // A temporary file is private to its owner; the list keeps the permissions it had, or those of
-    // an ordinary file.
-    struct stat old {};
-    if (::lstat(QFile::encodeName(info.absoluteFilePath()).constData(), &old) == 0 && S_ISREG(old.st_mode))
-        ::fchmod(temp.handle(), old.st_mode & 07777);
-    else
-        temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                            QFileDevice::ReadOther);
+    ::fchmod(temp.handle(), old ? old->st_mode & 07777 : 0644);
     const QString tempName = temp.fileName();
     temp.close();
-    if (std::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0)
-        vb::RaiseWithDetail(vb::errPathFileAccess, QString::fromLocal8Bit(strerror(errno)));
+    if (std::rename(QFile::encodeName(tempName).constData(), target.constData()) != 0)
+        RaiseAccessError(SystemErrorText(errno));
     temp.setAutoRemove(false);
+    return true;
+}
+
+// Writes the list file where opening it for output would succeed, and only there: a file the user
+// may not write is refused and left as it is. It is replaced whole where its folder allows (see
+// ReplaceFile), and otherwise emptied and written in place.
+void WriteListFile(const QString& path, const QByteArray& text)
+{
+    const QByteArray target = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    struct stat old {};
+    const bool existing = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
+    QFile inPlace;
+    if (existing) {
+        const int fd = ::open(target.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            RaiseAccessError(SystemErrorText(errno));
+        if (!inPlace.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            RaiseFileError(inPlace);
+        }
+    }
+    QString why;
+    if (ReplaceFile(target, text, existing ? &old : nullptr, why))
+        return;
+    if (!existing)
+        RaiseAccessError(why);
+    if (!inPlace.resize(0) || inPlace.write(text) != text.size() || !inPlace.flush())
+        RaiseFileError(inPlace);
 }
 
 cRegistry& Needed(cRegistry* cR)
@@ -279,7 +317,7 @@ bool cMRUFileList::MRU_Save()
                           QByteArray::number(mlngFileCount) + "\r\n";
         for (int32_t i = 1; i <= mlngFileCount; ++i)
             text += "File" + QByteArray::number(i) + ',' + PathField(Entry(i)) + "\r\n";
-        ReplaceFile(ListFilePath(), text);
+        WriteListFile(ListFilePath(), text);
         saved = true;
     });
     return saved;
@@ -293,7 +331,9 @@ void cMRUFileList::MRU_Read()
     int32_t read = 0;
     TrapErrors(Module, QStringLiteral("MRU_Read"), [&] {
         if (!FileExistsA(path)) {
+            // A new file starts an empty list: the file says what the list holds.
             setMaxFileCount(6);
+            mlngFileCount = 0;
             count = 0;
             MRU_Save();
             return;

@@ -45,7 +45,8 @@ public:
     // are the same text, or differ only in case and name the same file.
     void AddFile(const QString& sfileName);
     // Stores the list. Registry storage needs cR; an error there ends the save with false, silently.
-    // File storage writes "mru.ini" (a failure is reported) and answers whether it was written.
+    // File storage writes "mru.ini" (a failure is reported) and answers whether it was written; a
+    // list file that the user may not write is a failure and stays as it is.
     bool Save(bool pblnUseRegistry, cRegistry* cR = nullptr);
     // Reads "mru.ini"; a missing file gives a maximum of 6, no entries and a new file. Anything
     // wrong in the file is reported and what was read before it stays.

@@ -152,6 +152,34 @@ TEST(Controls, OptionsOfOneContainerExcludeEachOtherAndClickCarriesTheIndex)
     EXPECT_FALSE(rad[1]->Value());
 }
 
+TEST(Controls, AClickAnywhereOnAnOptionChoosesIt)
+{
+    QWidget frame;
+    ControlArray<RadioButton> rad;
+    for (int i : {1, 2})
+        rad.Add(i, new RadioButton(&frame, 0, i * 300, 4000, 300, QStringLiteral("Opt %1").arg(i)));
+    rad[1]->SetValue(true);
+    std::vector<int> clicks;
+    QObject ctx;
+    rad.OnClick(&ctx, [&](int index) { clicks.push_back(index); });
+    frame.show();
+    // Far to the right of the short caption, and at the bottom corner: still the option's own area.
+    const QRect area = rad[2]->rect();
+    for (const QPoint at : {QPoint(area.right() - 1, area.center().y()), area.bottomRight()}) {
+        rad[1]->SetValue(true);
+        clicks.clear();
+        QTest::mouseClick(rad[2], Qt::LeftButton, Qt::NoModifier, at);
+        EXPECT_TRUE(rad[2]->Value());
+        EXPECT_FALSE(rad[1]->Value());
+        EXPECT_EQ(clicks, std::vector<int>{2});
+    }
+    // A release outside the control is no click.
+    rad[1]->SetValue(true);
+    QTest::mousePress(rad[2], Qt::LeftButton, Qt::NoModifier, QPoint(area.right() - 1, area.center().y()));
+    QTest::mouseRelease(rad[2], Qt::LeftButton, Qt::NoModifier, QPoint(area.right() + 20, area.center().y()));
+    EXPECT_TRUE(rad[1]->Value());
+}
+
 TEST(Controls, ControlArrayKeepsItsIndices)
 {
     QWidget c;

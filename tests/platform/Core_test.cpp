@@ -161,12 +161,90 @@ TEST(ScreenTest, MousePointerIsSetAndRestored)
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
-TEST(KeysTest, VirtualKeyCodesRoundTrip)
+// What a key press gives, as the window system delivers it.
+struct KeyMapping {
+    const char* name;
+    int qtKey;
+    Qt::KeyboardModifiers modifiers;
+    quint32 scanCode;
+    int vk;
+};
+
+const KeyMapping kKeyMappings[] = {
+    {"N", Qt::Key_N, Qt::NoModifier, 0, vbKeyN},
+    {"shifted N", Qt::Key_N, Qt::ShiftModifier, 0, vbKeyN},
+    {"7", Qt::Key_7, Qt::NoModifier, 0, vbKey0 + 7},
+    {"& (shifted 7)", Qt::Key_Ampersand, Qt::ShiftModifier, 0, vbKey0 + 7},
+    {"F12", Qt::Key_F12, Qt::NoModifier, 0, vbKeyF1 + 11},
+    {"Esc", Qt::Key_Escape, Qt::NoModifier, 0, vbKeyEscape},
+    {"Enter", Qt::Key_Return, Qt::NoModifier, 0, vbKeyReturn},
+    {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, 0, vbKeyReturn},
+    {"Backspace", Qt::Key_Backspace, Qt::NoModifier, 0, vbKeyBack},
+    {"Page Down", Qt::Key_PageDown, Qt::NoModifier, 0, vbKeyPageDown},
+    {";", Qt::Key_Semicolon, Qt::NoModifier, 0, vbKeyOem1},
+    {":", Qt::Key_Colon, Qt::ShiftModifier, 0, vbKeyOem1},
+    {"=", Qt::Key_Equal, Qt::NoModifier, 0, vbKeyOemPlus},
+    {",", Qt::Key_Comma, Qt::NoModifier, 0, vbKeyOemComma},
+    {"-", Qt::Key_Minus, Qt::NoModifier, 0, vbKeyOemMinus},
+    {".", Qt::Key_Period, Qt::NoModifier, 0, vbKeyOemPeriod},
+    {"/", Qt::Key_Slash, Qt::NoModifier, 0, vbKeyOem2},
+    {"`", Qt::Key_QuoteLeft, Qt::NoModifier, 0, vbKeyOem3},
+    {"[", Qt::Key_BracketLeft, Qt::NoModifier, 0, vbKeyOem4},
+    {"\\", Qt::Key_Backslash, Qt::NoModifier, 0, vbKeyOem5},
+    {"]", Qt::Key_BracketRight, Qt::NoModifier, 0, vbKeyOem6},
+    {"'", Qt::Key_Apostrophe, Qt::NoModifier, 0, vbKeyOem7},
+    {"< on the comma's key", Qt::Key_Less, Qt::ShiftModifier, 59, vbKeyOemComma},
+    {"< on the 102nd key", Qt::Key_Less, Qt::NoModifier, 94, vbKeyOem102},
+    {"keypad 0", Qt::Key_0, Qt::KeypadModifier, 0, vbKeyNumpad0},
+    {"keypad 9", Qt::Key_9, Qt::KeypadModifier, 0, vbKeyNumpad0 + 9},
+    {"keypad +", Qt::Key_Plus, Qt::KeypadModifier, 0, vbKeyAdd},
+    {"keypad -", Qt::Key_Minus, Qt::KeypadModifier, 0, vbKeySubtract},
+    {"keypad *", Qt::Key_Asterisk, Qt::KeypadModifier, 0, vbKeyMultiply},
+    {"keypad /", Qt::Key_Slash, Qt::KeypadModifier, 0, vbKeyDivide},
+    {"keypad .", Qt::Key_Period, Qt::KeypadModifier, 0, vbKeyDecimal},
+    {"keypad ,", Qt::Key_Comma, Qt::KeypadModifier, 0, vbKeySeparator},
+    {"keypad Left (Num Lock off)", Qt::Key_Left, Qt::KeypadModifier, 0, vbKeyLeft},
+    {"keypad Insert (Num Lock off)", Qt::Key_Insert, Qt::KeypadModifier, 0, vbKeyInsert},
+    {"keypad 5 (Num Lock off)", Qt::Key_Clear, Qt::KeypadModifier, 0, vbKeyClear},
+    {"Insert", Qt::Key_Insert, Qt::NoModifier, 0, vbKeyInsert},
+    {"Caps Lock", Qt::Key_CapsLock, Qt::NoModifier, 0, vbKeyCapital},
+    {"Num Lock", Qt::Key_NumLock, Qt::NoModifier, 0, vbKeyNumlock},
+    {"Scroll Lock", Qt::Key_ScrollLock, Qt::NoModifier, 0, vbKeyScrollLock},
+    {"Pause", Qt::Key_Pause, Qt::NoModifier, 0, vbKeyPause},
+    {"Menu", Qt::Key_Menu, Qt::NoModifier, 0, vbKeyApps},
+    {"AltGr", Qt::Key_AltGr, Qt::NoModifier, 0, vbKeyMenu},
+    {"Volume Up", Qt::Key_VolumeUp, Qt::NoModifier, 0, vbKeyVolumeUp},
+    {"Back", Qt::Key_Back, Qt::NoModifier, 0, vbKeyBrowserBack},
+    // Keys without a code of their own still give one.
+    {"ä", Qt::Key_Adiaeresis, Qt::NoModifier, 0, vbKeyUnmapped},
+    {"dead acute", Qt::Key_Dead_Acute, Qt::NoModifier, 0, vbKeyUnmapped},
+    {"unknown", Qt::Key_unknown, Qt::NoModifier, 0, vbKeyUnmapped},
+    {"no key", 0, Qt::NoModifier, 0, vbKeyUnmapped},
+};
+
+TEST(KeysTest, EveryKeyGivesItsVirtualKeyCodeAndNoneGivesZero)
 {
-    const int codes[] = {8, 13, 27, 32, 33, 34, 37, 38, 39, 40, 65, 70, 78, 80, 16, 17, 18};
-    for (int vk : codes)
-        EXPECT_EQ(VirtualKeyFromQt(QtKeyFromVirtualKey(vk)), vk) << vk;
+    for (const KeyMapping& k : kKeyMappings) {
+        SCOPED_TRACE(k.name);
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            const QKeyEvent e(type, k.qtKey, k.modifiers, k.scanCode, 0, 0);
+            EXPECT_EQ(VirtualKeyOf(&e), k.vk);
+        }
+    }
     EXPECT_EQ(ShiftMaskFromQt(Qt::ShiftModifier | Qt::AltModifier), 5);
+}
+
+TEST(KeysTest, ACodeIsTypedByAKeyThatGivesItBack)
+{
+    for (const KeyMapping& k : kKeyMappings) {
+        if (k.vk == vbKeyUnmapped || k.vk == vbKeyOem102) // no key of its own in Qt
+            continue;
+        SCOPED_TRACE(k.name);
+        const QtKeyStroke stroke = QtKeyFromVirtualKey(k.vk);
+        ASSERT_NE(stroke.key, 0);
+        EXPECT_EQ(VirtualKeyFromQt(stroke.key, stroke.modifiers.testFlag(Qt::KeypadModifier)), k.vk);
+    }
+    EXPECT_EQ(QtKeyFromVirtualKey(vbKeyUnmapped).key, 0);
 }
 
 namespace {

@@ -229,6 +229,9 @@ TEST_F(TempFolderTest, NamesWithANumberAreRepeatableAndNotCreated)
         {"", 1, "1.TMP"},
         {"zz", 0x2A, "zz2A.TMP"},
         {"q", 0xFFFFFFFF, "qFFFFFFFF.TMP"},
+        // Characters, not bytes: two- and four-byte characters stay whole.
+        {"\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F", 1, "\xC3\xA4\xC3\xB6\xC3\xBC" "1.TMP"},
+        {"a\xF0\x9F\x98\x80\xE2\x82\xACz", 1, "a\xF0\x9F\x98\x80\xE2\x82\xAC" "1.TMP"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.prefix);

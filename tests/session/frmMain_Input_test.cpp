@@ -140,6 +140,62 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{Start::Paused, vbKeyMenu, true, stepKarateChopLeft, false, true},
         KeyCase{Start::Paused, vbKeyA, true, stepKarateChopLeft, false, true}));
 
+// A key typed on the keyboard, by what Qt reports of it.
+struct TypedKey {
+    const char* name; // also the test's name
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+};
+
+class PausedSessionKey : public ShownWindowTest, public ::testing::WithParamInterface<TypedKey> {};
+
+TEST_P(PausedSessionKey, ResumesTheSessionAndDoesNothingElse)
+{
+    const TypedKey k = GetParam();
+    ToLeftHand();
+    Tick(150);
+    Type(Qt::Key_Escape);
+    ASSERT_TRUE(form->cmdResume->Visible());
+    ASSERT_FALSE(form->tmrSteps->Enabled());
+    QWidget* focus = QApplication::focusWidget();
+    const int32_t seconds = State.StepSeconds;
+    Type(k.key, k.modifiers);
+    EXPECT_TRUE(form->cmdPause->Visible()) << k.name;
+    EXPECT_FALSE(form->cmdResume->Visible()) << k.name;
+    EXPECT_TRUE(form->tmrSteps->Enabled()) << k.name;
+    EXPECT_EQ(Step(), stepKarateChopLeft) << k.name;
+    EXPECT_EQ(State.StepSeconds, seconds) << k.name;
+    EXPECT_EQ(QApplication::focusWidget(), focus) << k.name << ": the focus stays where it was";
+    EXPECT_TRUE(reports.calls.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, PausedSessionKey,
+    ::testing::Values(
+        TypedKey{"Comma", Qt::Key_Comma, Qt::NoModifier}, TypedKey{"Period", Qt::Key_Period, Qt::NoModifier},
+        TypedKey{"Slash", Qt::Key_Slash, Qt::NoModifier}, TypedKey{"Minus", Qt::Key_Minus, Qt::NoModifier},
+        TypedKey{"Equal", Qt::Key_Equal, Qt::NoModifier}, TypedKey{"Semicolon", Qt::Key_Semicolon, Qt::NoModifier},
+        TypedKey{"Apostrophe", Qt::Key_Apostrophe, Qt::NoModifier},
+        TypedKey{"Bracket", Qt::Key_BracketLeft, Qt::NoModifier},
+        TypedKey{"Backslash", Qt::Key_Backslash, Qt::NoModifier},
+        TypedKey{"Grave", Qt::Key_QuoteLeft, Qt::NoModifier},
+        TypedKey{"QuestionMark", Qt::Key_Question, Qt::NoModifier},
+        TypedKey{"KeypadPlus", Qt::Key_Plus, Qt::KeypadModifier},
+        TypedKey{"KeypadAsterisk", Qt::Key_Asterisk, Qt::KeypadModifier},
+        TypedKey{"KeypadPeriod", Qt::Key_Period, Qt::KeypadModifier},
+        TypedKey{"Keypad5", Qt::Key_5, Qt::KeypadModifier},
+        TypedKey{"Insert", Qt::Key_Insert, Qt::NoModifier}, TypedKey{"CapsLock", Qt::Key_CapsLock, Qt::NoModifier},
+        TypedKey{"NumLock", Qt::Key_NumLock, Qt::NoModifier},
+        TypedKey{"ScrollLock", Qt::Key_ScrollLock, Qt::NoModifier},
+        TypedKey{"Pause", Qt::Key_Pause, Qt::NoModifier}, TypedKey{"Menu", Qt::Key_Menu, Qt::NoModifier},
+        TypedKey{"ALetterWithADiaeresis", Qt::Key_Adiaeresis, Qt::NoModifier},
+        TypedKey{"VolumeUp", Qt::Key_VolumeUp, Qt::NoModifier},
+        // The keys of the table and the ordinary ones alike.
+        TypedKey{"Letter", Qt::Key_Q, Qt::NoModifier}, TypedKey{"F5", Qt::Key_F5, Qt::NoModifier},
+        TypedKey{"Delete", Qt::Key_Delete, Qt::NoModifier}, TypedKey{"Shift", Qt::Key_Shift, Qt::NoModifier},
+        TypedKey{"Space", Qt::Key_Space, Qt::NoModifier}),
+    [](const ::testing::TestParamInfo<TypedKey>& row) { return std::string(row.param.name); });
+
 TEST_F(ShownWindowTest, SpaceAndEnterOnIntroStartTheSessionInsteadOfPressingExit)
 {
     ASSERT_EQ(QApplication::focusWidget(), form->cmdExit); // where the focus starts
@@ -249,6 +305,27 @@ TEST_F(MainWindowTest, ClicksOffTheDisplayDoNothing)
         QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
         EXPECT_EQ(Step(), stepSelectIssue) << w->metaObject()->className();
     }
+}
+
+TEST_F(ShownWindowTest, AClickOnTheBlankPartOfAnOptionsRowChoosesIt)
+{
+    Type(Qt::Key_N);
+    Type(Qt::Key_N);
+    ASSERT_EQ(Step(), stepSelectIssue);
+    vb::RadioButton* guilt = form->radMode[IssueEnumToOptIndex(issGuilt)];
+    ASSERT_TRUE(guilt->isVisible());
+    QTest::mouseClick(guilt, Qt::LeftButton, Qt::NoModifier, QPoint(guilt->width() - 2, guilt->height() / 2));
+    EXPECT_TRUE(guilt->Value());
+    EXPECT_EQ(State.SelectedIssue, issGuilt);
+    EXPECT_EQ(Step(), stepSelectIssue);
+
+    Type(Qt::Key_N);
+    ASSERT_EQ(Step(), stepAssignSUD);
+    vb::RadioButton* nine = form->radSUD[9];
+    QTest::mouseClick(nine, Qt::LeftButton, Qt::NoModifier, QPoint(nine->width() - 1, nine->height() - 1));
+    EXPECT_TRUE(nine->Value());
+    EXPECT_EQ(form->SUD, 9);
+    EXPECT_TRUE(reports.calls.empty());
 }
 
 TEST_F(MainWindowTest, TheSudNumberSelectsItsOptionAndTheIssueOptionWaitsForBusy)

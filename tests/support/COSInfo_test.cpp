@@ -265,6 +265,9 @@ TEST_F(COSInfoTemp, TempFileGivesTheSameUncreatedNameEveryTime)
     EXPECT_FALSE(QFileInfo::exists(name));
     EXPECT_EQ(os.TempFile(QStringLiteral("ab")), folder + QStringLiteral("ab1.TMP"));
     EXPECT_EQ(os.TempFile(QString()), folder + QStringLiteral("1.TMP"));
+    // Three characters, whatever their size in bytes, a character outside the 16-bit range too.
+    EXPECT_EQ(os.TempFile(QStringLiteral("äöüß")), folder + QStringLiteral("äöü1.TMP"));
+    EXPECT_EQ(os.TempFile(QStringLiteral("a😀€z")), folder + QStringLiteral("a😀€1.TMP"));
     EXPECT_TRUE(boxes.calls.empty());
 }
 

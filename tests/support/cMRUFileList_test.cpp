@@ -13,13 +13,18 @@
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 #include <csignal>
+#include <functional>
+#include <grp.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 const QString ListKey = QStringLiteral("Software\\Quorvane\\Recent");
+constexpr uid_t NobodyId = 65534;
 
 template <class Body>
 int32_t RaisedNumber(Body&& body)
@@ -60,9 +65,10 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(text);
     }
-    QByteArray ListText() const
+    QByteArray ListText() const { return TextOf(ListFile()); }
+    static QByteArray TextOf(const QString& path)
     {
-        QFile f(ListFile());
+        QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
     }
     static QStringList Entries(const cMRUFileList& list)
@@ -208,6 +214,25 @@ TEST_F(RecentFiles, TheFirstLoadWithoutAFileStartsAnEmptyListOfSix)
     EXPECT_EQ(mode(), 0600u);
 }
 
+TEST_F(RecentFiles, LoadingWithoutAFileEmptiesAListThatHeldEntries)
+{
+    for (const int32_t max : {6, 10}) {
+        SCOPED_TRACE(max);
+        reports.calls.clear();
+        cMRUFileList list;
+        list.setMaxFileCount(max);
+        for (int32_t i = 0; i < max - 2; ++i)
+            list.AddFile(Touch(QStringLiteral("f%1").arg(i)));
+        ASSERT_TRUE(list.Save(false));
+        ASSERT_TRUE(QFile::remove(ListFile()));
+        EXPECT_TRUE(list.Load(false));
+        EXPECT_EQ(list.MaxFileCount(), 6);
+        EXPECT_EQ(list.FileCount(), 0);
+        EXPECT_EQ(ListText(), "MaxCount,6\r\nCount,0\r\n");
+        EXPECT_TRUE(reports.calls.empty());
+    }
+}
+
 TEST_F(RecentFiles, FileEntriesFollowTheFilesOrderNotTheirNumbers)
 {
     WriteList("MaxCount,6\r\nCount,2\r\nFile9,/b.txt\r\nFile1,/a.txt\r\n");
@@ -300,6 +325,116 @@ TEST_F(RecentFiles, AFailedWriteKeepsTheOldListAndALinkIsReplacedNotWrittenThrou
     // Nothing but the list is left in the folder: no temporary files.
     EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("mru.ini*")}, QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("mru.ini")});
+}
+
+// ---- An ordinary user's permissions ----
+
+// Runs body in a child process as an ordinary user (nobody, when the tests run as root, whom file
+// permissions do not bind) and gives its exit code; -1 when it did not end by itself.
+int AsOrdinaryUser(const std::function<int()>& body)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(NobodyId) != 0 || ::setuid(NobodyId) != 0))
+            ::_exit(125);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// Run as root, the tests hand the user's files to nobody; otherwise they are the user's already.
+void GiveToOrdinaryUser(const QString& path)
+{
+    if (geteuid() == 0) {
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), NobodyId, NobodyId), 0) << path.toStdString();
+    }
+}
+
+struct Owner {
+    uid_t uid;
+    gid_t gid;
+    mode_t mode;
+    bool operator==(const Owner&) const = default;
+};
+
+std::optional<Owner> OwnerOf(const QString& path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return Owner{st.st_uid, st.st_gid, st.st_mode & 07777};
+}
+
+TEST_F(RecentFiles, SavingIsRefusedOnlyWhereTheFileMayNotBeWrittenAndKeepsItsOwnerAndMode)
+{
+    struct Case {
+        const char* what;
+        bool fileThere;
+        mode_t fileMode;
+        bool rootsFile; // (the tests must run as root to make one)
+        mode_t folderMode;
+        bool saved; // the new list is in the file; otherwise error 75 and the file as it was
+    } cases[] = {
+        {"read-only file", true, 0444, false, 0755, false},
+        {"root's file in the user's folder", true, 0644, true, 0755, false},
+        {"no file in a folder the user cannot write", false, 0, false, 0555, false},
+        {"writable file in a folder the user cannot write", true, 0640, false, 0555, true},
+        {"root's file that the user may write", true, 0666, true, 0755, true},
+        {"the user's private file", true, 0600, false, 0755, true},
+    };
+    const bool root = geteuid() == 0;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const QString folder = dir.filePath(QStringLiteral("user"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("user")));
+    GiveToOrdinaryUser(folder);
+    MRUFolder = folder + QLatin1Char('/');
+    const QString file = folder + QStringLiteral("/mru.ini");
+    const QByteArray old = "MaxCount,6\r\nCount,0\r\n";
+
+    cMRUFileList list;
+    list.setMaxFileCount(6);
+    list.AddFile(Touch(QStringLiteral("a.txt")));
+    const QByteArray saved = "MaxCount,6\r\nCount,1\r\nFile1," + QFile::encodeName(dir.filePath(QStringLiteral("a.txt"))) +
+                             "\r\n";
+    for (const Case& c : cases) {
+        if (c.rootsFile && !root)
+            continue;
+        SCOPED_TRACE(c.what);
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        QFile::remove(file);
+        if (c.fileThere) {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(old);
+            f.close();
+            ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), c.fileMode), 0);
+            if (!c.rootsFile)
+                GiveToOrdinaryUser(file);
+        }
+        const std::optional<Owner> before = OwnerOf(file);
+        ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), c.folderMode), 0);
+
+        const int outcome = AsOrdinaryUser([&] {
+            if (list.Save(false))
+                return reports.calls.empty() ? 0 : 254;
+            const bool reported = reports.calls.size() == 1 && reports.calls[0].ModuleName == "cMRUFileList" &&
+                                  reports.calls[0].ProcName == "MRU_Save" &&
+                                  reports.calls[0].ErrDesc.startsWith("Path/File access error");
+            return reported ? int(reports.calls[0].ErrNum) : 253;
+        });
+
+        EXPECT_EQ(outcome, c.saved ? 0 : 75);
+        const QByteArray expected = c.saved ? saved : c.fileThere ? old : QByteArray("<none>");
+        EXPECT_EQ(TextOf(file).toStdString(), expected.toStdString());
+        EXPECT_EQ(OwnerOf(file), before);
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                  c.fileThere ? QStringList{QStringLiteral("mru.ini")} : QStringList{});
+    }
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    EXPECT_TRUE(reports.calls.empty());
 }
 
 TEST_F(RecentFiles, MalformedListFilesAreReportedAndWhatCameBeforeStays)
