@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -109,6 +110,76 @@ struct OpenKey {
     uint32_t rights;
 };
 
+// ---- Listings ----
+// A listing asks for its rows one index at a time. Counting each call's row from the start made a
+// whole listing grow with the square of its length, so every handle keeps the place of the row it
+// handed out last, and the same index or the next one is found from there. A place holds only
+// while the store stays as it was when the place was taken: every write of ours and every closing
+// of the file forgets all places, and SQLite's data version shows what other connections commit.
+
+// A row of a listing: its name, and for values their type and data.
+struct ListedRow {
+    QByteArray name;
+    uint32_t type = 0;
+    QByteArray data;
+};
+
+// The row a handle's listing handed out last, on the store as it was then.
+struct ListingPlace {
+    bool held = false;
+    int64_t key = 0;
+    uint32_t index = 0;
+    int64_t dataVersion = 0;
+    int64_t id = 0;      // values: the row's id
+    QByteArray fold;     // subkeys: the row's folded and own name
+    QByteArray name;
+
+    bool Leads(int64_t listedKey, uint32_t asked) const
+    {
+        return held && key == listedKey && (asked == index || asked == uint64_t{index} + 1);
+    }
+};
+
+// One kind of listing, in the order its rows come; both queries answer the same columns.
+struct Listing {
+    // The row at index ?2 of key ?1, counted from the start.
+    const char* atIndex;
+    // The first row of key ?1 at or after the place bound from ?2.
+    const char* fromPlace;
+    // Binds a place, or (next) the place just after it.
+    void (*bindPlace)(SqliteStatement& q, const ListingPlace& place, bool next);
+    void (*read)(const SqliteStatement& q, ListedRow* row, ListingPlace* place);
+};
+
+// Values in the order they were first written. "+key" keeps SQLite walking the ids from the place
+// instead of sorting all the key's values.
+constexpr Listing ValueListing = {
+    "SELECT name, type, data, id FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+    "SELECT name, type, data, id FROM vals WHERE +key = ?1 AND id >= ?2 ORDER BY id LIMIT 1",
+    [](SqliteStatement& q, const ListingPlace& place, bool next) { q.Bind(2, place.id + (next ? 1 : 0)); },
+    [](const SqliteStatement& q, ListedRow* row, ListingPlace* place) {
+        row->name = q.Blob(0);
+        row->type = static_cast<uint32_t>(q.Int(1));
+        row->data = q.Blob(2);
+        place->id = q.Int(3);
+    },
+};
+
+// Subkeys sorted by name without regard to case.
+constexpr Listing SubkeyListing = {
+    "SELECT name, fold FROM keys WHERE parent = ?1 ORDER BY fold, name LIMIT 1 OFFSET ?2",
+    "SELECT name, fold FROM keys WHERE parent = ?1 AND (fold, name) >= (?2, ?3) ORDER BY fold, name LIMIT 1",
+    // The first name after another is that name followed by a zero byte.
+    [](SqliteStatement& q, const ListingPlace& place, bool next) {
+        q.Bind(2, place.fold).Bind(3, next ? place.name + '\0' : place.name);
+    },
+    [](const SqliteStatement& q, ListedRow* row, ListingPlace* place) {
+        row->name = q.Blob(0);
+        place->fold = q.Blob(1);
+        place->name = row->name;
+    },
+};
+
 // The process's one view of the store: the file, the key handles opened on it, and the lock that
 // every call holds. The lock is recursive so that the calls inside a transaction can take it
 // again while the transaction holds it.
@@ -116,10 +187,30 @@ class Store : public RegistryStore {
 public:
     std::recursive_mutex mutex;
 
+    // Write and Fail stand in front of the store's own, so that no listing continues across a
+    // write of ours (nor across one undone), nor across a closing of the file.
+    template <class Body>
+    int32_t Write(Body body)
+    {
+        places.clear();
+        struct Forget {
+            Store& store;
+            ~Forget() { store.places.clear(); }
+        } forget{*this};
+        return RegistryStore::Write(body);
+    }
+
+    int32_t Fail(int rc)
+    {
+        places.clear();
+        return RegistryStore::Fail(rc);
+    }
+
     void CloseAndForgetHandles()
     {
         Close();
         handles.clear();
+        places.clear();
     }
 
     // Resolves a handle to its key; predefined roots need no open call.
@@ -153,10 +244,17 @@ public:
         return nextHandle;
     }
 
-    bool CloseHandle(HKEY h) { return handles.erase(h) > 0; }
+    bool CloseHandle(HKEY h)
+    {
+        places.erase(places.lower_bound({h, nullptr}), places.lower_bound({h + 1, nullptr}));
+        return handles.erase(h) > 0;
+    }
+
+    ListingPlace& PlaceOf(HKEY h, const Listing& listing) { return places[{h, &listing}]; }
 
 private:
     std::map<HKEY, OpenKey> handles;
+    std::map<std::pair<HKEY, const Listing*>, ListingPlace> places;
     HKEY nextHandle = FirstHandle;
 };
 
@@ -488,17 +586,56 @@ int32_t RegDeleteValueA(HKEY hKey, const QByteArray& valueName)
     });
 }
 
-// Steps an enumeration query (key id ?1, index ?2) to its row and copies the name in column 0,
-// with its NUL, into a buffer of cch characters; *copied (when given) gets its length.
-int32_t EnumStep(Store& s, SqliteStatement& q, int64_t keyId, uint32_t index, char* name, uint32_t cch, uint32_t* copied = nullptr)
+// SQLite's count of the commits of other connections, as the read in progress sees it; -1 when
+// it cannot be read.
+int64_t DataVersion(Store& s)
 {
-    q.Bind(1, keyId).Bind(2, static_cast<int64_t>(index));
+    SqliteStatement q = s.Sql("PRAGMA data_version");
+    return q.Step() == SQLITE_ROW ? q.Int(0) : -1;
+}
+
+// Finds the row at `index` of the listing of key `key` through handle h: SQLITE_ROW with the row,
+// SQLITE_DONE past the last one, or SQLite's error.
+int FindListed(Store& s, HKEY h, const Listing& listing, int64_t key, uint32_t index, ListedRow* row)
+{
+    ListingPlace& place = s.PlaceOf(h, listing);
+    // A row read on the same data as the place (the data version is read while the query's read
+    // is still open) is the one that counting from the start would find.
+    const auto hold = [&](const SqliteStatement& q, int rc, int64_t version) {
+        place.held = rc == SQLITE_ROW && version >= 0;
+        if (rc == SQLITE_ROW) {
+            listing.read(q, row, &place);
+            place.key = key;
+            place.index = index;
+            place.dataVersion = version;
+        }
+        return rc;
+    };
+    if (place.Leads(key, index)) {
+        SqliteStatement q = s.Sql(listing.fromPlace);
+        q.Bind(1, key);
+        listing.bindPlace(q, place, index != place.index);
+        const int rc = q.Step();
+        if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+            const int64_t version = DataVersion(s);
+            if (version == place.dataVersion)
+                return hold(q, rc, version);
+        }
+    }
+    SqliteStatement q = s.Sql(listing.atIndex);
+    q.Bind(1, key).Bind(2, static_cast<int64_t>(index));
     const int rc = q.Step();
+    return hold(q, rc, rc == SQLITE_ROW ? DataVersion(s) : -1);
+}
+
+// Copies a listed name with its NUL into a buffer of cch characters; *copied (when given) gets its
+// length. rc is the listing's outcome.
+int32_t CopyListedName(Store& s, int rc, const QByteArray& found, char* name, uint32_t cch, uint32_t* copied = nullptr)
+{
     if (rc == SQLITE_DONE)
         return ERROR_NO_MORE_ITEMS;
     if (rc != SQLITE_ROW)
         return s.Fail(rc);
-    const QByteArray found = q.Blob(0);
     const uint32_t length = static_cast<uint32_t>(found.size());
     if (cch < length + 1)
         return ERROR_MORE_DATA;
@@ -521,12 +658,13 @@ int32_t RegEnumValueA(HKEY hKey, uint32_t index, char* name, uint32_t* cchName, 
         return r;
     if (s.Ensure() != ERROR_SUCCESS)
         return ERROR_NO_MORE_ITEMS;
-    SqliteStatement q = s.Sql("SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
-    if (int32_t r = EnumStep(s, q, key.id, index, name, *cchName, cchName))
+    ListedRow row;
+    const int rc = FindListed(s, hKey, ValueListing, key.id, index, &row);
+    if (int32_t r = CopyListedName(s, rc, row.name, name, *cchName, cchName))
         return r;
     if (type)
-        *type = static_cast<uint32_t>(q.Int(1));
-    return Deliver(q.Blob(2), data, cbData);
+        *type = row.type;
+    return Deliver(row.data, data, cbData);
 }
 
 int32_t RegEnumKeyA(HKEY hKey, uint32_t index, char* name, uint32_t cchName)
@@ -540,8 +678,9 @@ int32_t RegEnumKeyA(HKEY hKey, uint32_t index, char* name, uint32_t cchName)
         return r;
     if (s.Ensure() != ERROR_SUCCESS)
         return ERROR_NO_MORE_ITEMS;
-    SqliteStatement q = s.Sql("SELECT name FROM keys WHERE parent = ?1 ORDER BY fold, name LIMIT 1 OFFSET ?2");
-    return EnumStep(s, q, key.id, index, name, cchName);
+    ListedRow row;
+    const int rc = FindListed(s, hKey, SubkeyListing, key.id, index, &row);
+    return CopyListedName(s, rc, row.name, name, cchName);
 }
 
 int32_t RegQueryInfoKeyA(HKEY hKey, char* className, uint32_t* cchClass, uint32_t* reserved, uint32_t* subKeys,
