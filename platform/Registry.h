@@ -19,7 +19,6 @@
 // damaged or not a store of ours is kept beside the store under a new name and a new store is
 // started, unless a process has that file open: it then stays as it is, reads answer nothing and
 // writes are refused until the file is free.
-#include "platform/Environment.h" // ExpandEnvironmentStringsA, for the callers that expand stored texts
 
 #include <QByteArray>
 #include <QString>
