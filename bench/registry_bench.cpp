@@ -106,36 +106,26 @@ cRegistry ListingRegistry(benchmark::State& state, const char* kind)
     return r;
 }
 
-void ListValues(benchmark::State& state)
+// Lists a key of `kind` through the registry class's listing operation.
+void List(benchmark::State& state, const char* kind, bool (cRegistry::*enumerate)(QStringList&, int32_t&) const)
 {
-    const cRegistry r = ListingRegistry(state, "Values");
+    const cRegistry r = ListingRegistry(state, kind);
     QStringList names;
     int32_t count = 0;
     for (auto _ : state) {
-        r.EnumerateValues(names, count);
+        (r.*enumerate)(names, count);
         if (count != state.range(0))
-            state.SkipWithError("values missing from the listing");
-    }
-    state.SetComplexityN(state.range(0));
-}
-
-void ListSections(benchmark::State& state)
-{
-    const cRegistry r = ListingRegistry(state, "Sections");
-    QStringList names;
-    int32_t count = 0;
-    for (auto _ : state) {
-        r.EnumerateSections(names, count);
-        if (count != state.range(0))
-            state.SkipWithError("subkeys missing from the listing");
+            state.SkipWithError("names missing from the listing");
     }
     state.SetComplexityN(state.range(0));
 }
 
 } // namespace
 
-BENCHMARK(ListValues)->Unit(benchmark::kMillisecond)->Arg(1000)->Arg(4000)->Arg(10000)->Complexity();
-BENCHMARK(ListSections)->Unit(benchmark::kMillisecond)->Arg(1000)->Arg(4000)->Arg(10000)->Complexity();
+BENCHMARK_CAPTURE(List, Values, "Values", &cRegistry::EnumerateValues)
+    ->Unit(benchmark::kMillisecond)->Arg(1000)->Arg(4000)->Arg(10000)->Complexity();
+BENCHMARK_CAPTURE(List, Sections, "Sections", &cRegistry::EnumerateSections)
+    ->Unit(benchmark::kMillisecond)->Arg(1000)->Arg(4000)->Arg(10000)->Complexity();
 BENCHMARK(SaveWindowPosition)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true)->Iterations(20);
 BENCHMARK(SaveWindowPositionAtOnce)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true)->Iterations(20);
 BENCHMARK(ReadWindowPosition)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);

@@ -219,6 +219,8 @@ public:
 
     // A statement's end as a result code.
     int32_t Done(int rc) { return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(rc); }
+    // A query's first step as a result code: ERROR_SUCCESS on a row, `none` when there is none.
+    int32_t Row(int rc, int32_t none) { return rc == SQLITE_ROW ? ERROR_SUCCESS : rc == SQLITE_DONE ? none : Fail(rc); }
 
     void CloseAndForgetHandles()
     {
@@ -314,11 +316,8 @@ int32_t findChild(Store& s, int64_t parent, const QByteArray& name, int64_t* id)
 {
     SqliteStatement q = s.Sql("SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
     q.Bind(1, parent).Bind(2, fold(name));
-    const int rc = q.Step();
-    if (rc == SQLITE_DONE)
-        return ERROR_FILE_NOT_FOUND;
-    if (rc != SQLITE_ROW)
-        return s.Fail(rc);
+    if (int32_t r = s.Row(q.Step(), ERROR_FILE_NOT_FOUND))
+        return r;
     *id = q.Int(0);
     return ERROR_SUCCESS;
 }
@@ -343,10 +342,7 @@ int32_t findExisting(Store& s, int64_t from, const QList<QByteArray>& parts, int
         return ERROR_SUCCESS;
     SqliteStatement q = s.Sql("SELECT 1 FROM keys WHERE id = ?1");
     q.Bind(1, *id);
-    const int rc = q.Step();
-    if (rc == SQLITE_ROW)
-        return ERROR_SUCCESS;
-    return rc == SQLITE_DONE ? ERROR_KEY_DELETED : s.Fail(rc);
+    return s.Row(q.Step(), ERROR_KEY_DELETED);
 }
 
 // Adds a key below `parent`; inside a write.
@@ -407,47 +403,48 @@ int32_t handBack(HKEY hKey, HKEY* phkResult, uint32_t* disposition)
     });
 }
 
-int32_t openKey(HKEY hKey, const QByteArray& subKey, uint32_t rights, bool sameHandleWhenEmpty, HKEY* phkResult)
+// What opening and creating a key ask for.
+struct KeyRequest {
+    uint32_t rights = AllKeyRights;
+    // An empty path hands back the caller's own handle (else a new handle to the same key).
+    bool sameHandleWhenEmpty = false;
+    // Missing levels of the path are created, with this class.
+    bool create = false;
+    QByteArray className{};
+};
+
+// A new handle to the key at a path below `base`, made first when the request asks for that.
+int32_t handOut(Store& s, const OpenKey& base, const QList<QByteArray>& parts, const KeyRequest& request,
+                HKEY* phkResult, uint32_t* disposition)
 {
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
-    *phkResult = 0;
-    QList<QByteArray> parts;
-    const int32_t checked = splitPath(subKey, &parts);
-    if (checked == ERROR_SUCCESS && parts.isEmpty() && sameHandleWhenEmpty)
-        return handBack(hKey, phkResult, nullptr);
-    return onKey(hKey, AnyRight, checked, ERROR_FILE_NOT_FOUND, [&](Store& s, const OpenKey& base) -> int32_t {
-        int64_t id = 0;
-        if (int32_t r = findExisting(s, base.id, parts, &id))
-            return r;
-        *phkResult = s.NewHandle({id, rights});
-        return ERROR_SUCCESS;
-    });
+    // Most calls find the key already there and need no write at all.
+    int64_t id = 0;
+    bool created = false;
+    int32_t found = findExisting(s, base.id, parts, &id);
+    if (found == ERROR_FILE_NOT_FOUND && request.create)
+        found = createPath(s, base, parts, cString(request.className), &id, &created);
+    if (found != ERROR_SUCCESS)
+        return found;
+    if (disposition)
+        *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    *phkResult = s.NewHandle({id, request.rights});
+    return ERROR_SUCCESS;
 }
 
-int32_t createKey(HKEY hKey, const QByteArray& subKey, const QByteArray& className, uint32_t rights,
-                  bool sameHandleWhenEmpty, HKEY* phkResult, uint32_t* disposition)
+int32_t openKey(HKEY hKey, const QByteArray& subKey, const KeyRequest& request, HKEY* phkResult,
+                uint32_t* disposition)
 {
     if (!phkResult)
         return ERROR_INVALID_PARAMETER;
     *phkResult = 0;
     QList<QByteArray> parts;
     const int32_t checked = splitPath(subKey, &parts);
-    if (checked == ERROR_SUCCESS && parts.isEmpty() && sameHandleWhenEmpty)
+    if (checked == ERROR_SUCCESS && parts.isEmpty() && request.sameHandleWhenEmpty)
         return handBack(hKey, phkResult, disposition);
-    return onKey(hKey, AnyRight, checked, StoresReason, [&](Store& s, const OpenKey& base) -> int32_t {
-        // Most calls find the key already there and need no write at all.
-        int64_t id = 0;
-        bool created = false;
-        int32_t found = findExisting(s, base.id, parts, &id);
-        if (found == ERROR_FILE_NOT_FOUND)
-            found = createPath(s, base, parts, cString(className), &id, &created);
-        if (found != ERROR_SUCCESS)
-            return found;
-        if (disposition)
-            *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-        *phkResult = s.NewHandle({id, rights});
-        return ERROR_SUCCESS;
+    // A store that cannot be opened holds no key to open; creating one there fails for its reason.
+    const std::optional<int32_t> unopened = request.create ? StoresReason : std::optional(ERROR_FILE_NOT_FOUND);
+    return onKey(hKey, AnyRight, checked, unopened, [&](Store& s, const OpenKey& base) {
+        return handOut(s, base, parts, request, phkResult, disposition);
     });
 }
 
@@ -575,10 +572,8 @@ int findListed(Store& s, HKEY h, const Listing& listing, int64_t key, uint32_t i
 int32_t copyListedName(Store& s, int rc, const QByteArray& found, char* name, uint32_t cch,
                        uint32_t* copied = nullptr)
 {
-    if (rc == SQLITE_DONE)
-        return ERROR_NO_MORE_ITEMS;
-    if (rc != SQLITE_ROW)
-        return s.Fail(rc);
+    if (int32_t r = s.Row(rc, ERROR_NO_MORE_ITEMS))
+        return r;
     const uint32_t length = static_cast<uint32_t>(found.size());
     if (cch < length + 1)
         return ERROR_MORE_DATA;
@@ -621,11 +616,8 @@ int32_t readKeyRow(Store& s, int64_t id, QByteArray* cls, int64_t* written)
 {
     SqliteStatement q = s.Sql("SELECT class, written FROM keys WHERE id = ?1");
     q.Bind(1, id);
-    const int rc = q.Step();
-    if (rc == SQLITE_DONE)
-        return ERROR_KEY_DELETED;
-    if (rc != SQLITE_ROW)
-        return s.Fail(rc);
+    if (int32_t r = s.Row(q.Step(), ERROR_KEY_DELETED))
+        return r;
     *cls = q.Blob(0);
     *written = q.Int(1);
     return ERROR_SUCCESS;
@@ -654,23 +646,24 @@ int32_t deliverClass(const QByteArray& cls, char* className, uint32_t* cchClass)
 
 int32_t RegOpenKeyA(HKEY hKey, const QByteArray& subKey, HKEY* phkResult)
 {
-    return openKey(hKey, subKey, AllKeyRights, true, phkResult);
+    return openKey(hKey, subKey, {.sameHandleWhenEmpty = true}, phkResult, nullptr);
 }
 
 int32_t RegOpenKeyExA(HKEY hKey, const QByteArray& subKey, uint32_t, uint32_t samDesired, HKEY* phkResult)
 {
-    return openKey(hKey, subKey, rightsFor(samDesired), false, phkResult);
+    return openKey(hKey, subKey, {.rights = rightsFor(samDesired)}, phkResult, nullptr);
 }
 
 int32_t RegCreateKeyA(HKEY hKey, const QByteArray& subKey, HKEY* phkResult)
 {
-    return createKey(hKey, subKey, QByteArray(), AllKeyRights, true, phkResult, nullptr);
+    return openKey(hKey, subKey, {.sameHandleWhenEmpty = true, .create = true}, phkResult, nullptr);
 }
 
 int32_t RegCreateKeyExA(HKEY hKey, const QByteArray& subKey, uint32_t, const QByteArray& className, uint32_t,
                         uint32_t samDesired, const void*, HKEY* phkResult, uint32_t* disposition)
 {
-    return createKey(hKey, subKey, className, rightsFor(samDesired), false, phkResult, disposition);
+    return openKey(hKey, subKey, {.rights = rightsFor(samDesired), .create = true, .className = className}, phkResult,
+                   disposition);
 }
 
 int32_t RegQueryValueExA(HKEY hKey, const QByteArray& valueName, uint32_t* reserved, uint32_t* type, void* data,
@@ -683,11 +676,8 @@ int32_t RegQueryValueExA(HKEY hKey, const QByteArray& valueName, uint32_t* reser
     return onKey(hKey, KEY_QUERY_VALUE, checked, ERROR_FILE_NOT_FOUND, [&](Store& s, const OpenKey& key) -> int32_t {
         SqliteStatement q = s.Sql("SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
         q.Bind(1, key.id).Bind(2, fold(name));
-        const int rc = q.Step();
-        if (rc == SQLITE_DONE)
-            return ERROR_FILE_NOT_FOUND;
-        if (rc != SQLITE_ROW)
-            return s.Fail(rc);
+        if (int32_t r = s.Row(q.Step(), ERROR_FILE_NOT_FOUND))
+            return r;
         if (type)
             *type = static_cast<uint32_t>(q.Int(0));
         return deliver(q.Blob(1), data, cbData);
