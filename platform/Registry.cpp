@@ -108,18 +108,12 @@ int32_t splitPath(const QByteArray& subKey, QList<QByteArray>* parts)
     return ERROR_SUCCESS;
 }
 
+// A value name as it is stored: up to its first zero byte, and not longer than a value name may be.
 int32_t valueNameOf(const QByteArray& raw, QByteArray* name)
 {
     *name = cString(raw);
     return name->size() > MaxValueNameLength ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
 }
-
-// ---- The store and its handles ----
-
-struct OpenKey {
-    int64_t id;
-    uint32_t rights;
-};
 
 // ---- Listings ----
 // A listing asks for its rows one index at a time. Counting each call's row from the start made a
@@ -189,6 +183,13 @@ constexpr Listing SubkeyListing = {
         place->fold = q.Blob(1);
         place->name = row->name;
     },
+};
+
+// ---- The store and its handles ----
+
+struct OpenKey {
+    int64_t id;
+    uint32_t rights;
 };
 
 // The process's one view of the store: the file, the key handles opened on it, and the lock that
