@@ -19,7 +19,6 @@
 // damaged or not a store of ours is kept beside the store under a new name and a new store is
 // started, unless a process has that file open: it then stays as it is, reads answer nothing and
 // writes are refused until the file is free.
-#include "platform/Environment.h" // ExpandEnvironmentStringsA, for the callers that expand stored texts
 
 #include <QByteArray>
 #include <QString>
@@ -117,6 +116,9 @@ int32_t RegEnumValueA(HKEY hKey, uint32_t index, char* name, uint32_t* cchName, 
                       uint32_t* type, void* data, uint32_t* cbData);
 // Subkeys come sorted by name, without regard to case. cchName counts the terminating zero.
 int32_t RegEnumKeyA(HKEY hKey, uint32_t index, char* name, uint32_t cchName);
+// Both listings answer each index with the row the store holds at that index when it is asked,
+// writes made between two calls (here or by another process) included; asked index after index
+// through one handle, each call takes about the same time however long the listing is.
 // Counts and longest lengths (without terminating zeros) of a key; every out-argument may be null.
 // lastWriteTime is in 100-ns steps since 1601-01-01 UTC.
 int32_t RegQueryInfoKeyA(HKEY hKey, char* className, uint32_t* cchClass, uint32_t* reserved,

@@ -1,6 +1,6 @@
 #include "platform/Shell.h"
 
-#include "platform/Registry.h"
+#include "platform/Environment.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
+#include <optional>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -137,13 +138,7 @@ pid_t spawn(const QString& program, const QStringList& args, const QString& dir,
     return pid;
 }
 
-bool hasScheme(const QString& text)
-{
-    // Two letters at least, so that a drive-like "C:" is not taken for one.
-    static const QRegularExpression re(QStringLiteral("^[A-Za-z][A-Za-z0-9+.\\-]+:"));
-    return re.match(text).hasMatch();
-}
-
+// What a launch will run: a program with its arguments in a folder, or the error it fails with.
 struct Plan {
     int32_t error = 0;
     QString program;
@@ -151,15 +146,68 @@ struct Plan {
     QString dir;
 };
 
-Plan viaLauncher(const QString& target)
+Plan failed(int32_t error)
 {
     Plan p;
-    p.program = UrlLauncher();
-    if (p.program.isEmpty())
-        p.error = SE_ERR_NOASSOC;
-    else
-        p.args = {target};
+    p.error = error;
     return p;
+}
+
+Plan viaLauncher(const QString& target, const QString& dir = QString())
+{
+    const QString launcher = UrlLauncher();
+    if (launcher.isEmpty())
+        return failed(SE_ERR_NOASSOC);
+    return Plan{0, launcher, {target}, dir};
+}
+
+// A program started with its parameters split as a command line.
+Plan runProgram(const QString& program, const QString& parameters, const QString& dir)
+{
+    return Plan{0, program, QProcess::splitCommand(parameters), dir};
+}
+
+// ---- The verb ----
+
+enum class Verb { Open, Explore, Print };
+
+// The verbs the shell knows; the empty one is the default.
+struct VerbName {
+    const char* name;
+    Verb verb;
+};
+constexpr VerbName Verbs[] = {
+    {"", Verb::Open},
+    {"open", Verb::Open},
+    {"explore", Verb::Explore},
+    {"print", Verb::Print},
+};
+
+// The verb a text names, without regard to case or surrounding blanks; false for an unknown one.
+bool verbOf(const QString& text, Verb* verb)
+{
+    const QString name = text.trimmed().toLower();
+    for (const VerbName& known : Verbs)
+        if (name == QLatin1String(known.name)) {
+            *verb = known.verb;
+            return true;
+        }
+    return false;
+}
+
+// ---- Addresses ----
+
+bool hasScheme(const QString& text)
+{
+    // Two letters at least, so that a drive-like "C:" is not taken for one.
+    static const QRegularExpression re(QStringLiteral("^[A-Za-z][A-Za-z0-9+.\\-]+:"));
+    return re.match(text).hasMatch();
+}
+
+bool startsAsHost(const QString& file)
+{
+    return file.startsWith(QLatin1String("www."), Qt::CaseInsensitive) ||
+           file.startsWith(QLatin1String("ftp."), Qt::CaseInsensitive);
 }
 
 // A text handed over as an address: the scheme it holds, or the one its host implies.
@@ -172,103 +220,91 @@ Plan addressPlan(const QString& file)
         return viaLauncher(file);
     const QString web = QStringLiteral("http://") + file;
     const QUrl url(web, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty()) {
-        Plan p;
-        p.error = SE_ERR_FNF;
-        return p;
-    }
+    if (!url.isValid() || url.host().isEmpty())
+        return failed(SE_ERR_FNF);
     return viaLauncher(web);
 }
 
-Plan plan(const QString& verbIn, const QString& fileIn, const QString& parameters, const QString& directory,
-          LaunchAs as)
+// A file text that is an address: one with a scheme, or (opened) a web or ftp host written without
+// its scheme, as the Windows shell takes it, with or without a port, path or query after the host;
+// a file of that name comes first. Only opening applies to an address.
+std::optional<Plan> addressInsteadOfFile(Verb verb, const QString& file)
 {
-    Plan p;
-    const QString verb = verbIn.trimmed().toLower();
-    const bool open = verb.isEmpty() || verb == QLatin1String("open");
-    if (!open && verb != QLatin1String("explore") && verb != QLatin1String("print")) {
-        p.error = SE_ERR_NOASSOC;
-        return p;
-    }
-    const QString file = fileIn.trimmed();
-    if (file.isEmpty()) {
-        p.error = SE_ERR_FNF;
-        return p;
-    }
-    if (as == LaunchAs::Address) {
-        if (!open) {
-            p.error = SE_ERR_NOASSOC;
-            return p;
-        }
+    if (verb == Verb::Open && startsAsHost(file) && !QFileInfo::exists(file))
         return addressPlan(file);
-    }
-    if (!directory.isEmpty() && !QFileInfo(directory).isDir()) {
-        p.error = SE_ERR_PNF;
-        return p;
-    }
-    // A web or ftp host written without its scheme opens as such, as the Windows shell does, with
-    // or without a port, path or query after the host; a file of that name comes first.
-    if (open && !QFileInfo::exists(file) &&
-        (file.startsWith(QLatin1String("www."), Qt::CaseInsensitive) ||
-         file.startsWith(QLatin1String("ftp."), Qt::CaseInsensitive)))
-        return addressPlan(file);
-    if (hasScheme(file)) {
-        if (!open) {
-            p.error = SE_ERR_NOASSOC;
-            return p;
-        }
-        return viaLauncher(file);
-    }
+    if (hasScheme(file))
+        return verb == Verb::Open ? viaLauncher(file) : failed(SE_ERR_NOASSOC);
+    return std::nullopt;
+}
 
-    const bool program = as == LaunchAs::Program;
-    QFileInfo fi(file);
-    if (fi.isRelative() && !directory.isEmpty() && !fi.exists() && QFileInfo(QDir(directory), file).exists())
-        fi = QFileInfo(QDir(directory), file);
-    if (!fi.exists()) {
-        if (program && open && !file.contains(QLatin1Char('/'))) {
-            const QString exe = QStandardPaths::findExecutable(file);
-            if (!exe.isEmpty()) {
-                p.program = exe;
-                p.args = QProcess::splitCommand(parameters);
-                p.dir = directory;
-                return p;
-            }
-        }
-        p.error = QFileInfo(fi.absolutePath()).isDir() ? SE_ERR_FNF : SE_ERR_PNF;
-        return p;
-    }
+// ---- Files ----
 
+// The file a text names: as it stands, or in the start-in folder when only there.
+QFileInfo locate(const QString& file, const QString& directory)
+{
+    const QFileInfo asGiven(file);
+    if (asGiven.isRelative() && !directory.isEmpty() && !asGiven.exists() && QFileInfo(QDir(directory), file).exists())
+        return QFileInfo(QDir(directory), file);
+    return asGiven;
+}
+
+// A file that is not there: a program to start may be a bare name found on PATH.
+Plan missingFilePlan(Verb verb, const QString& file, const QFileInfo& fi, const QString& parameters,
+                     const QString& directory, bool program)
+{
+    if (program && verb == Verb::Open && !file.contains(QLatin1Char('/'))) {
+        const QString exe = QStandardPaths::findExecutable(file);
+        if (!exe.isEmpty())
+            return runProgram(exe, parameters, directory);
+    }
+    return failed(QFileInfo(fi.absolutePath()).isDir() ? SE_ERR_FNF : SE_ERR_PNF);
+}
+
+Plan printPlan(const QString& abs)
+{
+    const QString lp = QStandardPaths::findExecutable(QStringLiteral("lp"));
+    if (lp.isEmpty())
+        return failed(SE_ERR_NOASSOC);
+    return Plan{0, lp, {abs}, QString()}; // absolute, so never read as an option
+}
+
+Plan filePlan(Verb verb, const QString& file, const QString& parameters, const QString& directory, bool program)
+{
+    const QFileInfo fi = locate(file, directory);
+    if (!fi.exists())
+        return missingFilePlan(verb, file, fi, parameters, directory, program);
     const QString abs = fi.absoluteFilePath();
-    if (fi.isDir()) {
-        if (verb == QLatin1String("print")) {
-            p.error = SE_ERR_NOASSOC;
-            return p;
-        }
-        return viaLauncher(abs);
-    }
-    if (verb == QLatin1String("explore")) {
-        p.error = SE_ERR_PNF; // not a folder
-        return p;
-    }
-    if (verb == QLatin1String("print")) {
-        p.program = QStandardPaths::findExecutable(QStringLiteral("lp"));
-        if (p.program.isEmpty())
-            p.error = SE_ERR_NOASSOC;
-        else
-            p.args = {abs}; // absolute, so never read as an option
-        return p;
-    }
+    if (fi.isDir())
+        return verb == Verb::Print ? failed(SE_ERR_NOASSOC) : viaLauncher(abs);
+    if (verb == Verb::Explore)
+        return failed(SE_ERR_PNF); // not a folder
+    if (verb == Verb::Print)
+        return printPlan(abs);
     // Only a launch made to start a program runs a file; a document keeps its execute bit
     // (common on FAT-formatted sticks) without being run.
-    if (program && fi.isExecutable()) {
-        p.program = abs;
-        p.args = QProcess::splitCommand(parameters);
-        p.dir = directory;
-        return p;
-    }
-    Plan d = viaLauncher(abs);
-    d.dir = directory;
-    return d;
+    if (program && fi.isExecutable())
+        return runProgram(abs, parameters, directory);
+    return viaLauncher(abs, directory);
+}
+
+// ---- A launch's plan ----
+
+Plan plan(const QString& verbText, const QString& fileText, const QString& parameters, const QString& directory,
+          LaunchAs as)
+{
+    Verb verb = Verb::Open;
+    if (!verbOf(verbText, &verb))
+        return failed(SE_ERR_NOASSOC);
+    const QString file = fileText.trimmed();
+    if (file.isEmpty())
+        return failed(SE_ERR_FNF);
+    if (as == LaunchAs::Address)
+        return verb == Verb::Open ? addressPlan(file) : failed(SE_ERR_NOASSOC);
+    if (!directory.isEmpty() && !QFileInfo(directory).isDir())
+        return failed(SE_ERR_PNF);
+    if (std::optional<Plan> address = addressInsteadOfFile(verb, file))
+        return *address;
+    return filePlan(verb, file, parameters, directory, as == LaunchAs::Program);
 }
 
 int32_t launch(const QString& verb, const QString& file, const QString& parameters, const QString& directory,
@@ -314,23 +350,11 @@ int32_t ShellExecuteA(QWidget* owner, const QString& verb, const QString& file, 
     return r;
 }
 
-namespace {
-QString expandEnvironment(const QString& text)
-{
-    const QByteArray src = text.toUtf8();
-    QByteArray out(ExpandEnvironmentStringsA(src, nullptr, 0), '\0');
-    const uint32_t written = ExpandEnvironmentStringsA(src, out.data(), uint32_t(out.size()));
-    if (written == 0 || written > uint32_t(out.size()))
-        return text;
-    return QString::fromUtf8(out.constData(), written - 1);
-}
-} // namespace
-
 bool ShellExecuteExA(ShellExecuteInfo& info)
 {
     const bool subst = info.mask & SEE_MASK_DOENVSUBST;
-    const QString file = subst ? expandEnvironment(info.file) : info.file;
-    const QString directory = subst ? expandEnvironment(info.directory) : info.directory;
+    const QString file = subst ? ExpandEnvironmentStrings(info.file) : info.file;
+    const QString directory = subst ? ExpandEnvironmentStrings(info.directory) : info.directory;
     int32_t pid = 0;
     info.hInstApp = launch(info.verb, file, info.parameters, directory, info.as, pid);
     if (!(info.mask & SEE_MASK_NOCLOSEPROCESS) && pid > 0) {

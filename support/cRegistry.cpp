@@ -1,5 +1,6 @@
 #include "support/cRegistry.h"
 
+#include "platform/Environment.h"
 #include "platform/VbError.h"
 
 #include <QCoreApplication>

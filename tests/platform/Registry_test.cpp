@@ -193,6 +193,114 @@ TEST_F(RegistryStore, EnumerationOrderIsStable)
     RegCloseKey(key);
 }
 
+// What one listing call answers: the name, or the result code.
+std::string ValueAt(HKEY key, uint32_t index)
+{
+    char name[16];
+    uint32_t size = sizeof name;
+    const int32_t r = RegEnumValueA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+    return r == ERROR_SUCCESS ? std::string(name, size) : std::to_string(r);
+}
+
+std::string SubkeyAt(HKEY key, uint32_t index)
+{
+    char name[16];
+    const int32_t r = RegEnumKeyA(key, index, name, sizeof name);
+    return r == ERROR_SUCCESS ? std::string(name) : std::to_string(r);
+}
+
+// A listing is asked one index at a time; each answer is the store's row at that index when it is
+// asked, whatever was asked or written before.
+TEST_F(RegistryStore, EachListingCallAnswersFromTheStoreAsItIsThen)
+{
+    HKEY key = Create("Software\\Listing");
+    for (const char* name : {"v0", "v1", "v2", "v3", "v4"})
+        ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+    for (const char* name : {"k1", "k2", "k3", "k4"})
+        RegCloseKey(Create("Software\\Listing\\" + QByteArray(name)));
+
+    // Out of order, repeated, past the end.
+    EXPECT_EQ(ValueAt(key, 3), "v3");
+    EXPECT_EQ(ValueAt(key, 1), "v1");
+    EXPECT_EQ(ValueAt(key, 1), "v1");
+    EXPECT_EQ(ValueAt(key, 2), "v2");
+    EXPECT_EQ(ValueAt(key, 4), "v4");
+    EXPECT_EQ(ValueAt(key, 5), "259");
+    EXPECT_EQ(ValueAt(key, 4), "v4");
+
+    // Writes between two calls: a value deleted before the place, one added at the end.
+    EXPECT_EQ(ValueAt(key, 1), "v1");
+    ASSERT_EQ(RegDeleteValueA(key, "v0"), ERROR_SUCCESS);
+    EXPECT_EQ(ValueAt(key, 2), "v3");
+    ASSERT_EQ(RegSetValueExA(key, "v5", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+    EXPECT_EQ(ValueAt(key, 3), "v4");
+    EXPECT_EQ(ValueAt(key, 4), "v5");
+    EXPECT_EQ(SubkeyAt(key, 1), "k2");
+    RegCloseKey(Create("Software\\Listing\\a"));
+    EXPECT_EQ(SubkeyAt(key, 2), "k2");
+    EXPECT_EQ(SubkeyAt(key, 2), "k2");
+    ASSERT_EQ(RegDeleteKeyA(key, "k1"), ERROR_SUCCESS);
+    EXPECT_EQ(SubkeyAt(key, 3), "k4");
+
+    // A write undone between two calls, and one made through another handle of the same key.
+    EXPECT_EQ(ValueAt(key, 0), "v1");
+    EXPECT_EQ(RegistryTransaction([key]() -> int32_t {
+                  RegDeleteValueA(key, "v1");
+                  EXPECT_EQ(ValueAt(key, 1), "v3");
+                  return ERROR_ACCESS_DENIED;
+              }),
+              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ValueAt(key, 2), "v3");
+    HKEY other = Create("Software\\Listing");
+    EXPECT_EQ(ValueAt(other, 0), "v1");
+    ASSERT_EQ(RegDeleteValueA(other, "v3"), ERROR_SUCCESS);
+    EXPECT_EQ(ValueAt(key, 3), "v5");
+    EXPECT_EQ(ValueAt(other, 1), "v2");
+
+    // Rewritten data shows when the same index is asked again.
+    char data[4] = {};
+    char name[4];
+    uint32_t size = sizeof name, bytes = sizeof data;
+    ASSERT_EQ(RegEnumValueA(key, 0, name, &size, nullptr, nullptr, data, &bytes), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(data, bytes), "x");
+    ASSERT_EQ(RegSetValueExA(other, "V1", 0, REG_SZ, "yz", 2), ERROR_SUCCESS);
+    size = sizeof name;
+    bytes = sizeof data;
+    ASSERT_EQ(RegEnumValueA(key, 0, name, &size, nullptr, nullptr, data, &bytes), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(data, bytes), "yz");
+    RegCloseKey(other);
+    RegCloseKey(key);
+}
+
+// Another program's writes between two calls show as well.
+TEST_F(RegistryStore, AListingSeesAnotherProgramsWritesBetweenItsCalls)
+{
+    HKEY key = Create("Software\\Listing");
+    for (const char* name : {"v0", "v1", "v2", "v3"})
+        ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, "x", 1), ERROR_SUCCESS);
+    for (const char* name : {"k1", "k2", "k3"})
+        RegCloseKey(Create("Software\\Listing\\" + QByteArray(name)));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(dir.filePath(QStringLiteral("registry.db"))).constData(), &db), SQLITE_OK);
+    const auto exec = [db](const char* sql) { ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql; };
+
+    EXPECT_EQ(ValueAt(key, 0), "v0");
+    EXPECT_EQ(ValueAt(key, 1), "v1");
+    exec("DELETE FROM vals WHERE name = CAST('v0' AS BLOB)");
+    EXPECT_EQ(ValueAt(key, 2), "v3");
+    EXPECT_EQ(ValueAt(key, 2), "v3");
+    exec("DELETE FROM vals WHERE name = CAST('v1' AS BLOB)");
+    EXPECT_EQ(ValueAt(key, 2), "259");
+
+    EXPECT_EQ(SubkeyAt(key, 0), "k1");
+    exec("INSERT INTO keys(parent, name, fold) SELECT parent, CAST('a' AS BLOB), CAST('a' AS BLOB) FROM keys"
+         " WHERE name = CAST('k1' AS BLOB)");
+    EXPECT_EQ(SubkeyAt(key, 1), "k1");
+    EXPECT_EQ(SubkeyAt(key, 2), "k2");
+    sqlite3_close(db);
+    RegCloseKey(key);
+}
+
 TEST_F(RegistryStore, LongestKeyNamesAndTooLongOnes)
 {
     HKEY key = Create("Software\\Long");
