@@ -2,6 +2,8 @@
 
 #include "platform/AppInfo.h"
 #include "platform/PictureBox.h"
+#include "platform/Placement.h"
+#include "platform/Screen.h"
 #include "support/WebAddresses.h"
 #include "support/modErrorReport.h"
 
@@ -82,7 +84,7 @@ frmAbout_NEW::frmAbout_NEW(QWidget* parent) : DialogTemplate(parent)
 void frmAbout_NEW::Form_Load()
 {
     DialogTemplate::Form_Load();
-    dialogs::CentreWindow(this, dialogs::ScreenAreaTwips());
+    vb::CentreWindow(this, vb::ScreenAreaTwips());
     lblCopyright->SetCaption(CopyrightLine());
     lblDisclaimer->SetCaption(Disclaimer());
     lblAddress->SetCaption(MakerAddress());

@@ -191,7 +191,6 @@ protected:
     void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
-    void MaximiseOnceFramed(int tries);
 
 private:
     // The place that SetFormPosition gave the window before it was first shown: the window frame is

@@ -2,11 +2,11 @@
 // centring it) once the window system has framed it.
 #include "session/frmMain.h"
 
+#include "platform/Placement.h"
 #include "platform/Registry.h"
 #include "platform/Screen.h"
 #include "session/frmMain_Private.h"
 #include "support/ErrorTrap.h"
-#include "support/frmZTemplate.h"
 #include "support/modRegistry.h"
 
 #include <QGuiApplication>
@@ -17,7 +17,6 @@
 #include <cstdint>
 
 using frmmain::kModule;
-using frmmain::Whole;
 
 namespace {
 
@@ -90,27 +89,19 @@ void frmMain::ApplyPlacement()
         CentreOnScreen();
     else
         Move(placement.left, placement.top, placement.width, placement.height);
-    if (placement.maximise)
-        MaximiseOnceFramed(0);
+    // The window manager remembers the size a window had when it was maximised, for restoring it
+    // later: maximise only after the frame is known and the saved outer size has been fitted to it.
+    if (placement.maximise) {
+        vb::WhenFramed(this, [this](bool) {
+            if (WindowState() == vb::vbNormal)
+                SetWindowState(vb::vbMaximized);
+        });
+    }
 }
 
 void frmMain::CentreOnScreen()
 {
-    dialogs::MoveToCentre(this, dialogs::ScreenAreaTwips());
-}
-
-void frmMain::MaximiseOnceFramed(int tries)
-{
-    // The window manager remembers the size a window had when it was maximised, for restoring it
-    // later: maximise only after the frame is known and the saved outer size has been fitted to it.
-    // A display without a window manager never frames the window; then maximise after a moment.
-    const bool framed = frameGeometry().size() != geometry().size();
-    if (framed || tries >= 25 || QGuiApplication::platformName() == QLatin1String("offscreen")) {
-        if (WindowState() == vb::vbNormal)
-            SetWindowState(vb::vbMaximized);
-        return;
-    }
-    QTimer::singleShot(20, this, [this, tries] { MaximiseOnceFramed(tries + 1); });
+    vb::MoveToCentre(this, vb::ScreenAreaTwips());
 }
 
 void frmMain::FormPos_Save()

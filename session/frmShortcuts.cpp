@@ -1,6 +1,8 @@
 #include "session/frmShortcuts.h"
 
 #include "platform/PictureBox.h"
+#include "platform/Placement.h"
+#include "platform/Screen.h"
 
 #include <QHeaderView>
 #include <array>
@@ -64,7 +66,7 @@ void frmShortcuts::Form_Load()
 {
     DialogTemplate::Form_Load();
     SetCaption(QStringLiteral("Keboard Shortcuts"));
-    dialogs::CentreWindow(this, dialogs::ScreenAreaTwips());
+    vb::CentreWindow(this, vb::ScreenAreaTwips());
     for (const ShortcutColumn& c : Columns)
         ltvShortcuts->ColumnHeaders().Add(QString::fromUtf8(c.key), QString::fromUtf8(c.header), c.widthTwips);
     for (const ShortcutRow& r : Rows) {
