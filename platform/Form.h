@@ -85,6 +85,7 @@ private:
     void fitWantedOuterSize();
     // An outer size asked for before the window system told the frame's size; applied once it does.
     QSize wantedOuterPx;
+    Qt::Orientations wantedOuterSides; // the sides of it that were given as outer sizes
     friend class KeyRouter;
     bool routeKey(QObject* receiver, class QKeyEvent* e);
     void bringToFront();
