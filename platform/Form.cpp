@@ -272,6 +272,12 @@ void Form::Move(int left, int top, int width, int height)
         const int h = height >= 0 ? TwipsToPixelsY(height) - extraH : geometry().height();
         resize(std::max(w, 1), std::max(h, 1));
         wantedOuterPx = (extraW == 0 && extraH == 0) ? QSize(w, h) : QSize();
+        // A side not given keeps its client size: the frame is added to it, not taken off.
+        wantedOuterSides = {};
+        if (width >= 0)
+            wantedOuterSides |= Qt::Horizontal;
+        if (height >= 0)
+            wantedOuterSides |= Qt::Vertical;
     }
 }
 
@@ -298,8 +304,11 @@ void Form::fitWantedOuterSize()
         return;
     const QSize wanted = wantedOuterPx;
     wantedOuterPx = QSize();
-    if (size() == wanted)
-        resize(std::max(wanted.width() - extraW, 1), std::max(wanted.height() - extraH, 1));
+    if (size() == wanted) {
+        const int w = wantedOuterSides & Qt::Horizontal ? wanted.width() - extraW : wanted.width();
+        const int h = wantedOuterSides & Qt::Vertical ? wanted.height() - extraH : wanted.height();
+        resize(std::max(w, 1), std::max(h, 1));
+    }
 }
 
 int Form::ScaleWidth() const { return PixelsToTwipsX(width()); }

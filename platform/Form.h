@@ -98,6 +98,7 @@ private:
     void fitWantedOuterSize();
     // An outer size asked for before the window system told the frame's size; applied once it does.
     QSize wantedOuterPx;
+    Qt::Orientations wantedOuterSides; // the sides of it that were given as outer sizes
     friend class KeyRouter;
     // A key typed into the window: the window's key handlers first (with key preview), then Enter
     // and Esc for its buttons. True when the key is used up.

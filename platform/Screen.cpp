@@ -61,6 +61,17 @@ int ScreenHeightTwips()
     return PixelsToTwipsY(s ? s->geometry().height() : 768);
 }
 
+QRect ScreenAreaTwips() { return QRect(0, 0, ScreenWidthTwips(), ScreenHeightTwips()); }
+
+QRect AvailableAreaTwips()
+{
+    QScreen* s = QGuiApplication::primaryScreen();
+    if (!s)
+        return ScreenAreaTwips();
+    const QRect a = s->availableGeometry();
+    return QRect(PixelsToTwipsX(a.x()), PixelsToTwipsY(a.y()), PixelsToTwipsX(a.width()), PixelsToTwipsY(a.height()));
+}
+
 int ScreenMousePointer() { return currentPointer; }
 
 void SetScreenMousePointer(int pointer)

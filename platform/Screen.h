@@ -18,6 +18,10 @@ QRect TwipsToPixels(int left, int top, int width, int height);
 // The primary screen's size in twips.
 int ScreenWidthTwips();
 int ScreenHeightTwips();
+// The primary screen as an area in twips, and the part of it that windows may take (without the
+// desktop's panels and docks).
+QRect ScreenAreaTwips();
+QRect AvailableAreaTwips();
 
 // Program-wide mouse pointer: 0 default, 11 hourglass, others as the window system's shapes.
 enum MousePointer : int { vbDefault = 0, vbArrow = 1, vbCrosshair = 2, vbIbeam = 3, vbHourglass = 11, vbArrowHourglass = 13 };

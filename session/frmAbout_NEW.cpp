@@ -2,6 +2,8 @@
 
 #include "platform/AppInfo.h"
 #include "platform/PictureBox.h"
+#include "platform/Placement.h"
+#include "platform/Screen.h"
 #include "platform/Strings.h"
 #include "session/SessionResources.h"
 #include "support/WebAddresses.h"
@@ -74,7 +76,7 @@ frmAbout_NEW::frmAbout_NEW(QWidget* parent) : DialogTemplate({6600, 5400, kProgr
 void frmAbout_NEW::Form_Load()
 {
     DialogTemplate::Form_Load();
-    dialogs::CentreWindow(this, dialogs::ScreenAreaTwips());
+    vb::CentreWindow(this, vb::ScreenAreaTwips());
     lblCopyright->SetCaption(CopyrightLine());
     lblDisclaimer->SetCaption(Disclaimer());
     lblAddress->SetCaption(MakerAddress());

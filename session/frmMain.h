@@ -125,7 +125,9 @@ public:
     // Places the window at its saved bounds, or centres it at its design size when none are saved.
     // A saved size larger than the screen's available area or smaller than the least usable size
     // gives way to the design size; bounds that lie on no screen at all are centred; bounds partly
-    // on a screen stay as saved. A saved maximised state maximises the window.
+    // on a screen stay as saved. A design size that the screen's available area cannot hold is
+    // reduced to that area, and the window starts inside it. A saved maximised state maximises the
+    // window. A centred window is centred again once the window manager has framed it.
     void SetFormPosition();
     void SetFormCaption();
     void SetColors();
@@ -191,7 +193,6 @@ protected:
     void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
-    void MaximiseOnceFramed(int tries);
 
 private:
     // The place that SetFormPosition gave the window before it was first shown: the window frame is
@@ -199,12 +200,17 @@ private:
     struct Placement {
         bool pending = false;
         bool centred = false;
+        bool fitted = false; // made smaller to fit the screen's available area, and kept inside it
         bool maximise = false;
         int left = 0, top = 0, width = 0, height = 0;
     } placement;
     void ApplyPlacement();
-    // Keeps the size; the place is the screen's centre, to the nearest twip.
+    // Keeps the size; the place is the screen's centre, to the nearest twip. A window larger than
+    // the screen's available area is made as large as that area and stands inside it instead.
     void CentreOnScreen();
+    // Moves the window the least that brings it inside area (twips); a side longer than the area's
+    // is reduced to it, the other keeps its size.
+    void MoveInside(const QRect& area);
 
     // Traps a procedure that runs with the step timer (the tick, the step machine and the display,
     // Next, Previous and Finish): an error stops the timer, then is reported under `proc` with the

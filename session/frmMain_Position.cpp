@@ -2,11 +2,11 @@
 // centring it) once the window system has framed it.
 #include "session/frmMain.h"
 
+#include "platform/Placement.h"
 #include "platform/Registry.h"
 #include "platform/Screen.h"
 #include "session/frmMain_Private.h"
 #include "support/ErrorTrap.h"
-#include "support/frmZTemplate.h"
 #include "support/modRegistry.h"
 
 #include <QGuiApplication>
@@ -17,7 +17,6 @@
 #include <cstdint>
 
 using frmmain::kModule;
-using frmmain::Whole;
 
 namespace {
 
@@ -32,6 +31,7 @@ constexpr int kLeastHeight = kLeastWidth * frmmain::kDesignHeight / frmmain::kDe
 // A rectangle in twips, wide enough for any saved 32-bit values and their sums.
 struct TwipsRect {
     int64_t left, top, width, height;
+    static TwipsRect Of(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
     int64_t Overlap(const TwipsRect& o) const
     {
         const int64_t w = std::min(left + width, o.left + o.width) - std::max(left, o.left);
@@ -40,10 +40,10 @@ struct TwipsRect {
     }
 };
 
-TwipsRect ToTwips(const QRect& px)
+QRect ToTwips(const QRect& px)
 {
-    return {vb::PixelsToTwipsX(px.x()), vb::PixelsToTwipsY(px.y()), vb::PixelsToTwipsX(px.width()),
-            vb::PixelsToTwipsY(px.height())};
+    return QRect(vb::PixelsToTwipsX(px.x()), vb::PixelsToTwipsY(px.y()), vb::PixelsToTwipsX(px.width()),
+                 vb::PixelsToTwipsY(px.height()));
 }
 
 // The screen that holds most of the bounds, or the primary screen when none holds any of them.
@@ -52,7 +52,7 @@ QScreen* ScreenOf(const TwipsRect& bounds)
     QScreen* best = QGuiApplication::primaryScreen();
     int64_t most = 0;
     for (QScreen* s : QGuiApplication::screens()) {
-        const int64_t overlap = bounds.Overlap(ToTwips(s->geometry()));
+        const int64_t overlap = bounds.Overlap(TwipsRect::Of(ToTwips(s->geometry())));
         if (overlap > most) {
             most = overlap;
             best = s;
@@ -61,10 +61,20 @@ QScreen* ScreenOf(const TwipsRect& bounds)
     return best;
 }
 
+// Bounds of at most the area's size that lie inside it, moved the least from b.
+TwipsRect Inside(const TwipsRect& b, const QRect& areaTwips)
+{
+    const TwipsRect area = TwipsRect::Of(areaTwips);
+    const int64_t width = std::min(b.width, area.width);
+    const int64_t height = std::min(b.height, area.height);
+    return {std::clamp(b.left, area.left, area.left + area.width - width),
+            std::clamp(b.top, area.top, area.top + area.height - height), width, height};
+}
+
 bool OnAnyScreen(const TwipsRect& bounds)
 {
     for (QScreen* s : QGuiApplication::screens())
-        if (bounds.Overlap(ToTwips(s->geometry())) > 0)
+        if (bounds.Overlap(TwipsRect::Of(ToTwips(s->geometry()))) > 0)
             return true;
     return false;
 }
@@ -90,27 +100,42 @@ void frmMain::ApplyPlacement()
         CentreOnScreen();
     else
         Move(placement.left, placement.top, placement.width, placement.height);
-    if (placement.maximise)
-        MaximiseOnceFramed(0);
+    if (!placement.centred && !placement.maximise)
+        return;
+    // Once the frame is known: a centred window is centred again by its framed outer size (restored
+    // bounds stay as they are); and the window manager remembers the size a window had when it was
+    // maximised, for restoring it later, so maximise only after the saved outer size has been
+    // fitted to the frame.
+    vb::WhenFramed(this, [this, centred = placement.centred, maximise = placement.maximise](bool framed) {
+        if (WindowState() != vb::vbNormal)
+            return;
+        if (centred && framed)
+            CentreOnScreen();
+        if (maximise)
+            SetWindowState(vb::vbMaximized);
+    });
 }
 
 void frmMain::CentreOnScreen()
 {
-    dialogs::MoveToCentre(this, dialogs::ScreenAreaTwips());
+    vb::MoveToCentre(this, vb::ScreenAreaTwips());
+    // Too large for the screen's available area: the window starts inside it instead, and stays
+    // there when it is centred again on its framed size.
+    const QRect a = vb::AvailableAreaTwips();
+    if (placement.fitted || Width() > a.width() || Height() > a.height()) {
+        placement.fitted = true;
+        MoveInside(a);
+    }
 }
 
-void frmMain::MaximiseOnceFramed(int tries)
+void frmMain::MoveInside(const QRect& area)
 {
-    // The window manager remembers the size a window had when it was maximised, for restoring it
-    // later: maximise only after the frame is known and the saved outer size has been fitted to it.
-    // A display without a window manager never frames the window; then maximise after a moment.
-    const bool framed = frameGeometry().size() != geometry().size();
-    if (framed || tries >= 25 || QGuiApplication::platformName() == QLatin1String("offscreen")) {
-        if (WindowState() == vb::vbNormal)
-            SetWindowState(vb::vbMaximized);
-        return;
-    }
-    QTimer::singleShot(20, this, [this, tries] { MaximiseOnceFramed(tries + 1); });
+    const TwipsRect now{Left(), Top(), Width(), Height()};
+    const TwipsRect inside = Inside(now, area);
+    // Only a side that the area cannot hold is given a size; the other keeps its client size, and
+    // its frame comes on top of it once known.
+    Move(int(inside.left), int(inside.top), inside.width < now.width ? int(inside.width) : -1,
+         inside.height < now.height ? int(inside.height) : -1);
 }
 
 void frmMain::FormPos_Save()
@@ -153,32 +178,44 @@ bool frmMain::FormPos_Read(int32_t& plngLeft, int32_t& plngTop, int32_t& plngWid
 void frmMain::SetFormPosition()
 {
     TrapErrors(kModule, QStringLiteral("SetFormPosition"), [&] {
+        // Before the first showing the frame is unknown: the place is applied again, and the window
+        // maximised, once it is on screen, so that its normal size is the saved one.
+        placement = {};
+        placement.pending = !isVisible();
         int32_t left = 0, top = 0, width = 0, height = 0, state = 0;
-        if (FormPos_Read(left, top, width, height, state)) {
-            // A size the screen cannot hold, or too small to use, gives way to the design size
-            // (-1: the size stays as it is). Bounds partly on a screen are restored as they are;
-            // bounds on no screen at all are centred.
-            const QRect area = ScreenOf({left, top, width, height})->availableGeometry();
-            const bool sizeSound = width >= kLeastWidth && height >= kLeastHeight &&
-                                   width <= vb::PixelsToTwipsX(area.width()) &&
-                                   height <= vb::PixelsToTwipsY(area.height());
-            if (!sizeSound)
-                width = height = -1;
-            const TwipsRect bounds{left, top, sizeSound ? width : Width(), sizeSound ? height : Height()};
-            const bool centred = !OnAnyScreen(bounds);
-            // A display server that places windows itself keeps the place and takes the size.
-            Move(left, top, width, height);
-            if (centred)
-                CentreOnScreen();
-            const bool maximise = state == vb::vbMaximized;
-            // Before the first showing the frame is unknown: the bounds are applied again, and the
-            // window maximised, once it is on screen, so that its normal size is the saved one.
-            placement = {!isVisible(), centred, maximise, left, top, width, height};
-            if (maximise && isVisible())
-                SetWindowState(vb::vbMaximized);
-        } else {
+        if (!FormPos_Read(left, top, width, height, state)) {
+            placement.centred = true;
             CentreOnScreen();
-            placement = {!isVisible(), true, false, 0, 0, 0, 0};
+            return;
         }
+        // A size the screen cannot hold, or too small to use, gives way to the design size
+        // (-1: the size stays as it is). Bounds partly on a screen are restored as they are;
+        // bounds on no screen at all are centred.
+        const QRect area = ToTwips(ScreenOf({left, top, width, height})->availableGeometry());
+        const bool sizeSound = width >= kLeastWidth && height >= kLeastHeight && width <= area.width() &&
+                               height <= area.height();
+        if (!sizeSound)
+            width = height = -1;
+        const TwipsRect bounds{left, top, sizeSound ? width : Width(), sizeSound ? height : Height()};
+        placement.centred = !OnAnyScreen(bounds);
+        placement.maximise = state == vb::vbMaximized;
+        // A display server that places windows itself keeps the place and takes the size.
+        Move(left, top, width, height);
+        if (placement.centred) {
+            CentreOnScreen();
+        } else if (!sizeSound && (Width() > area.width() || Height() > area.height())) {
+            // The design size does not fit where the window was: it starts inside that screen.
+            MoveInside(area);
+            left = Left();
+            top = Top();
+            width = Width() < bounds.width ? Width() : -1;
+            height = Height() < bounds.height ? Height() : -1;
+        }
+        placement.left = left;
+        placement.top = top;
+        placement.width = width;
+        placement.height = height;
+        if (placement.maximise && isVisible())
+            SetWindowState(vb::vbMaximized);
     });
 }

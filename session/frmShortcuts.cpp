@@ -1,5 +1,7 @@
 #include "session/frmShortcuts.h"
 
+#include "platform/Placement.h"
+#include "platform/Screen.h"
 #include "session/SessionResources.h"
 
 #include <QHeaderView>
@@ -57,7 +59,7 @@ void frmShortcuts::Form_Load()
 {
     DialogTemplate::Form_Load();
     SetCaption(QStringLiteral("Keboard Shortcuts"));
-    dialogs::CentreWindow(this, dialogs::ScreenAreaTwips());
+    vb::CentreWindow(this, vb::ScreenAreaTwips());
     for (const ShortcutColumn& c : Columns)
         ltvShortcuts->ColumnHeaders().Add(QString::fromUtf8(c.key), QString::fromUtf8(c.header), c.widthTwips);
     for (const ShortcutRow& r : Rows) {

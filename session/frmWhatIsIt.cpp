@@ -1,6 +1,7 @@
 #include "session/frmWhatIsIt.h"
 
 #include "platform/AppInfo.h"
+#include "platform/Placement.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
 #include "platform/VbError.h"
@@ -76,7 +77,7 @@ void frmWhatIsIt::Form_Load()
     DialogTemplate::Form_Load();
     TrapErrors(kModule, QStringLiteral("Form_Load"), {.extra = errortrap::Extra::Line}, [&] {
         // Over the window the user is in; at start-up no window is open, so on the screen.
-        dialogs::CentreWindow(this, dialogs::ActiveWindowAreaTwips());
+        vb::CentreWindow(this, vb::ActiveWindowAreaTwips());
 
         SetCaption(QStringLiteral("How ") + app::ProductName() + QStringLiteral(" works"));
         fedText->SetText(GetWhatIsItText());

@@ -3,12 +3,13 @@
 #include "platform/AppInfo.h"
 #include "platform/Instance.h"
 #include "platform/MsgBox.h"
+#include "platform/Placement.h"
+#include "platform/Screen.h"
 #include "platform/Strings.h"
 #include "session/frmMain.h"
 #include "session/frmWhatIsIt.h"
 #include "session/modOptions.h"
 #include "support/ErrorTrap.h"
-#include "support/frmZTemplate.h"
 
 frmMain* MainWindow = nullptr;
 
@@ -45,4 +46,4 @@ void Main()
     });
 }
 
-void CenterForm(vb::Form& frm) { dialogs::CentreWindow(&frm, dialogs::ScreenAreaTwips()); }
+void CenterForm(vb::Form& frm) { vb::CentreWindow(&frm, vb::ScreenAreaTwips()); }

@@ -1,6 +1,7 @@
 #include "support/frmErrorReport.h"
 
 #include "platform/AppInfo.h"
+#include "platform/Placement.h"
 #include "platform/Screen.h"
 #include "platform/Strings.h"
 #include "support/WebAddresses.h"
@@ -116,7 +117,7 @@ void frmErrorReport::Form_Load()
     vb::SetScreenMousePointer(vb::vbDefault);
 
     // On the screen's middle with its frame, once a window manager has framed it.
-    dialogs::CentreWindow(this, dialogs::ScreenAreaTwips());
+    vb::CentreWindow(this, vb::ScreenAreaTwips());
 
     SetCaption(QStringLiteral("Uh Oh... an error occurred in ") + app::ProductName());
     lblTitle->SetCaption(app::ProductName() + QStringLiteral(" ") + QStringLiteral("Problem") + QStringLiteral(" "));

@@ -1,5 +1,7 @@
 #include "support/frmPassword.h"
 
+#include "platform/Placement.h"
+#include "platform/Screen.h"
 #include "support/modXtremeSuite.h"
 
 vb::FormRef<frmPassword> PasswordWindow;
@@ -39,7 +41,7 @@ void frmPassword::Form_Load()
     SetCaption(QStringLiteral("Password Required?"));
     lblGen->SetCaption(QStringLiteral("Enter database password:"));
     txtPassword->SetFocus();
-    dialogs::CentreWindow(this, dialogs::ScreenAreaTwips());
+    vb::CentreWindow(this, vb::ScreenAreaTwips());
 }
 
 bool frmPassword::OKAction()

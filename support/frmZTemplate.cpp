@@ -3,121 +3,12 @@
 #include "platform/AppInfo.h"
 #include "platform/Keys.h"
 #include "platform/MsgBox.h"
+#include "platform/Placement.h"
 #include "platform/Screen.h"
-#include "platform/VbError.h"
 
-#include <QApplication>
-#include <QEvent>
-#include <QTimer>
+#include <QCoreApplication>
 
 vb::FormRef<frmZTemplate> ZTemplateWindow;
-
-namespace dialogs {
-
-namespace {
-
-
-// Centres its window once more when the window manager's frame has become known after the first
-// show. The frame arrives with a move or resize of the window; a display without a window manager
-// never frames it, so the watch ends after half a second either way.
-class CentreOnceFramed : public QObject {
-public:
-    CentreOnceFramed(vb::Form* w, const QRect& area) : QObject(w), window(w), areaTwips(area)
-    {
-        w->installEventFilter(this);
-        if (w->isVisible())
-            poll();
-    }
-
-    void Stop()
-    {
-        done = true;
-        deleteLater();
-    }
-
-protected:
-    bool eventFilter(QObject* obj, QEvent* e) override
-    {
-        if (obj == window && !done) {
-            const QEvent::Type type = e->type();
-            if (type == QEvent::Show)
-                QTimer::singleShot(0, this, [this] { poll(); });
-            else if ((type == QEvent::Move || type == QEvent::Resize) && window->isVisible())
-                QTimer::singleShot(0, this, [this] { check(); });
-        }
-        return false;
-    }
-
-private:
-    bool framed() const { return window->frameGeometry().size() != window->geometry().size(); }
-
-    void check()
-    {
-        if (done || !window->isVisible() || !framed())
-            return;
-        finish(true);
-    }
-
-    void poll()
-    {
-        if (done || !window->isVisible())
-            return;
-        const bool noManager = QGuiApplication::platformName() == QLatin1String("offscreen");
-        if (framed() || noManager || ++tries > 25) {
-            finish(framed());
-            return;
-        }
-        QTimer::singleShot(20, this, [this] { poll(); });
-    }
-
-    void finish(bool recentre)
-    {
-        done = true;
-        if (recentre && window->WindowState() == vb::vbNormal)
-            MoveToCentre(window, areaTwips);
-        deleteLater();
-    }
-
-    vb::Form* window;
-    QRect areaTwips;
-    int tries = 0;
-    bool done = false;
-};
-
-} // namespace
-
-void MoveToCentre(vb::Form* w, const QRect& area)
-{
-    // The halves in single precision, rounded to whole twips only at the move.
-    const float l = float(area.left()) + (float(area.width()) - float(w->Width())) / 2.0f;
-    const float t = float(area.top()) + (float(area.height()) - float(w->Height())) / 2.0f;
-    w->Move(vb::CLng(l), vb::CLng(t));
-}
-
-void CentreWindow(vb::Form* w, const QRect& areaTwips)
-{
-    // A later call replaces an earlier watch: the newest area counts.
-    for (QObject* child : w->children()) {
-        if (auto* old = dynamic_cast<CentreOnceFramed*>(child)) {
-            w->removeEventFilter(old);
-            old->Stop();
-        }
-    }
-    MoveToCentre(w, areaTwips);
-    new CentreOnceFramed(w, areaTwips);
-}
-
-QRect ScreenAreaTwips() { return QRect(0, 0, vb::ScreenWidthTwips(), vb::ScreenHeightTwips()); }
-
-QRect ActiveWindowAreaTwips()
-{
-    auto* active = qobject_cast<vb::Form*>(QApplication::activeWindow());
-    if (!active || !active->isVisible())
-        return ScreenAreaTwips();
-    return QRect(active->Left(), active->Top(), active->Width(), active->Height());
-}
-
-} // namespace dialogs
 
 // =============================================================================================
 // DialogTemplate
@@ -298,5 +189,5 @@ void frmZTemplate::Form_Load()
 {
     DialogTemplate::Form_Load();
     SetCaption(QStringLiteral("Form1"));
-    dialogs::CentreWindow(this, dialogs::ScreenAreaTwips());
+    vb::CentreWindow(this, vb::ScreenAreaTwips());
 }

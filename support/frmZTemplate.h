@@ -22,31 +22,7 @@
 #include "platform/Controls.h"
 #include "platform/Form.h"
 
-#include <QRect>
 #include <cstdint>
-
-namespace dialogs {
-
-// Moves w so that its outer bounds (frame included) stand in the middle of areaTwips (Left, Top,
-// Width, Height in twips), keeping its size; the halves are single precision and rounded to whole
-// twips only at the move. A window larger than the area gets a negative offset, as computed.
-// A window manager adds its frame only once the window is on screen: until then the outer size is
-// the client size, so the window is centred again, once, as soon as its frame is known (or is
-// known to be none). A window that is minimised or maximised by then is left where it is.
-void CentreWindow(vb::Form* w, const QRect& areaTwips);
-
-// Moves w once so that its present outer bounds stand in the middle of areaTwips, keeping its size
-// (an exact half twip goes to the even neighbour).
-void MoveToCentre(vb::Form* w, const QRect& areaTwips);
-
-// The primary screen as an area in twips.
-QRect ScreenAreaTwips();
-
-// The outer bounds in twips of the program's active window, or the screen's area when no window of
-// the program is active (as at start-up, before the main window exists).
-QRect ActiveWindowAreaTwips();
-
-} // namespace dialogs
 
 class DialogTemplate : public vb::Form {
     Q_OBJECT

@@ -363,6 +363,19 @@ TEST(FormTest, GeometryIsInTwips)
     f.Unload();
 }
 
+TEST(FormTest, AnOuterSizeGivenBeforeTheFrameIsKnownIsTheOuterSizeOnceFramed)
+{
+    // Only the side given is an outer size: the other keeps its client size and gets its frame on top.
+    KeyForm f;
+    f.SetClientSizeTwips(6000, 4500);
+    f.Move(0, 0, 5250, -1);
+    f.Show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.Height() > f.ScaleHeight(); }, 2000)) << "the window is never framed";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.Width() == 5250; }, 2000)) << f.Width();
+    EXPECT_EQ(f.ScaleHeight(), 4500);
+    f.Unload();
+}
+
 TEST(FormTest, AWindowReferenceIsClearedWhenItsWindowUnloads)
 {
     FormRef<KeyForm> ref;
