@@ -317,8 +317,13 @@ void frmMain::ArrangeControls()
         const int64_t limit = sum + 750;
         const bool overflow = !fits(threeK) || !fits(sum) || !fits(limit);
         const bool narrow = overflow || W < double(limit);
-        if (narrow)
-            MoveControl(cmdWeb, 9540, cmdWeb->Top());
+        if (narrow) {
+            // 9540, or less where that would leave the button past the client area's right edge (a
+            // screen narrower than the design): flush with the edge, but never over the Finish button.
+            const int64_t lowest = std::min<int64_t>(9540, ButtonsRightEdge);
+            const int64_t flush = int64_t(ScaleWidth()) - k;
+            MoveControl(cmdWeb, int32_t(std::clamp<int64_t>(flush, lowest, 9540)), cmdWeb->Top());
+        }
         else
             MoveControl(cmdWeb, Whole(W - k - 450), cmdWeb->Top());
     });

@@ -74,7 +74,13 @@ TEST_F(LayoutTest, NarrowAndShortWindows)
     SizeTo(9000, 3000);
     EXPECT_EQ(form->lblIntro->Left(), 0);
     EXPECT_EQ(form->lblIntro->Top(), 645);
-    // The web button stays at 9540 below 11190 and goes to the right end from there on.
+    // The web button stays at 9540 below 11190 and goes to the right end from there on; a window too
+    // narrow to show it there (a small screen) brings it in to end at the client's edge, but not
+    // over the Finish button.
+    EXPECT_EQ(form->cmdWeb->Left(), 9000 - 1215);
+    SizeTo(6000, 3000);
+    EXPECT_EQ(form->cmdWeb->Left(), form->ButtonsRightEdge);
+    SizeTo(9540 + 1215, 6000);
     EXPECT_EQ(form->cmdWeb->Left(), 9540);
     SizeTo(11175, 6000);
     EXPECT_EQ(form->cmdWeb->Left(), 9540);
@@ -155,7 +161,7 @@ TEST_F(LayoutTest, AFailingStepIsSkippedAndTheNextOneRuns)
     EXPECT_EQ(form->lblIntro->Top(), 645);
     EXPECT_EQ(form->cmdNav->Left(), 6000 - 390 - 390);
     EXPECT_EQ(form->lblTime_New->Left(), 6000 - 780 - 1200);
-    EXPECT_EQ(form->cmdWeb->Left(), 9540);
+    EXPECT_EQ(form->cmdWeb->Left(), form->ButtonsRightEdge);
     EXPECT_EQ(form->cmdNavig_Bottom[0]->Top(), 10050);
 
     // An instruction text whose width would be negative keeps its bounds too.

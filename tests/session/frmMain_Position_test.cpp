@@ -395,8 +395,6 @@ TEST_F(PositionUnderAWindowManager, TheFirstStartIsCentredByItsFramedSize)
 }
 
 // Whether the window's frame and every button that shows lie inside the screen's available area.
-// The web button only starts inside it: in a window narrower than 11190 the layout keeps it at its
-// narrow-window place, 9540, which runs past the right edge of a client narrower than 10755.
 bool InsideTheAvailableArea(const frmMain& f)
 {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
@@ -404,7 +402,7 @@ bool InsideTheAvailableArea(const frmMain& f)
         return false;
     for (const QPushButton* b : f.findChildren<QPushButton*>()) {
         const QRect bounds(b->mapToGlobal(QPoint(0, 0)), b->size());
-        if (b->isVisible() && !(b == f.cmdWeb ? area.contains(bounds.topLeft()) : area.contains(bounds)))
+        if (b->isVisible() && !area.contains(bounds))
             return false;
     }
     return true;
