@@ -1,5 +1,5 @@
 #pragma once
-// The program's two web addresses, each kept once here.
+// The program's web addresses (two sites and the error report's page on one of them), each kept once here.
 #include <QString>
 
 namespace web {
