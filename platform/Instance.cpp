@@ -1,10 +1,7 @@
 #include "platform/Instance.h"
 
-#include "platform/Registry.h"
+#include "platform/SettingsFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -33,11 +30,10 @@ private:
     int fd;
 };
 
-int OpenLockFile(const QString& path)
+int OpenLockFile(const QByteArray& path)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
     // Close-on-exec: a browser or any other program started from here must not keep the lock alive.
-    return ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    return ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
 }
 
 int Flock(int fd, int op)
@@ -55,22 +51,28 @@ Fd& Presence()
     static Fd fd;
     return fd;
 }
-QString& PresencePath()
+QByteArray& PresencePath()
 {
-    static QString path;
+    static QByteArray path;
     return path;
 }
 
 } // namespace
 
-QString InstanceLockPath() { return RegistryStorePath() + QStringLiteral(".instance"); }
+QByteArray InstanceLockPath() { return SettingsFilePath() + ".instance"; }
 
 bool PrevInstance()
 {
-    const QString path = InstanceLockPath();
+    bool isDefault = false;
+    const QByteArray store = SettingsFilePath(&isDefault);
+    // The store makes the folders of the default file only; a copy that finds no folder for its
+    // store runs without one.
+    if (store.isEmpty() || !MakeSettingsFolder(store, isDefault))
+        return false;
+    const QByteArray path = store + ".instance";
     // Testing for others and then marking this copy are one step for every copy: a second lock
     // file keeps two copies that start at the same moment from both finding the other not there yet.
-    Fd gate(OpenLockFile(path + QStringLiteral("-gate")));
+    Fd gate(OpenLockFile(path + "-gate"));
     if (gate.get() < 0 || Flock(gate.get(), LOCK_EX) != 0)
         return false;
 

@@ -3,7 +3,7 @@
 // each other. A running copy holds a shared lock on a file beside the store for as long as its
 // process lives; the system drops the lock when the process ends, however it ends (a crash or a
 // kill included), so a copy that is gone never counts. Programs the copy launches do not inherit it.
-#include <QString>
+#include <QByteArray>
 
 namespace vb {
 
@@ -13,6 +13,6 @@ namespace vb {
 bool PrevInstance();
 
 // The lock file of the copies that share the settings store in use.
-QString InstanceLockPath();
+QByteArray InstanceLockPath();
 
 } // namespace vb

@@ -640,7 +640,7 @@ void RegistryCloseStore()
     s.CloseAndForgetHandles();
 }
 
-QString RegistryStorePath()
+QByteArray RegistryStorePath()
 {
     return RegistryStore::Path();
 }

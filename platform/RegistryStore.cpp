@@ -1,10 +1,8 @@
 #include "platform/RegistryStore.h"
 
+#include "platform/SettingsFile.h"
+
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -34,10 +32,10 @@ constexpr int MaxOpenAttempts = 3;
 constexpr int InUseRechecks = 5;
 constexpr int InUseRecheckMs = 40;
 
-const QString WalSuffix = QStringLiteral("-wal");
-const QString SharedMemorySuffix = QStringLiteral("-shm");
-const QString JournalSuffix = QStringLiteral("-journal");
-const QString LockSuffix = QStringLiteral(".lock");
+const QByteArray WalSuffix = "-wal";
+const QByteArray SharedMemorySuffix = "-shm";
+const QByteArray JournalSuffix = "-journal";
+const QByteArray LockSuffix = ".lock";
 
 constexpr const char* SchemaSql = R"sql(
 CREATE TABLE IF NOT EXISTS keys(
@@ -101,34 +99,33 @@ bool IsDamage(int rc)
     return (rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB;
 }
 
-QByteArray Native(const QString& file)
+bool Exists(const QByteArray& file)
 {
-    return QFile::encodeName(file);
+    struct stat st {};
+    return ::lstat(file.constData(), &st) == 0;
 }
 
-QString DefaultPath()
+// The folder of an absolute path.
+QByteArray FolderOf(const QByteArray& file)
 {
-    QString base = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/Quorvane/registry.db");
+    const qsizetype slash = file.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : file.left(slash);
 }
 
 // Whether this user may write the store: its folder, and the file itself when it exists.
-bool MayWrite(const QString& file)
+bool MayWrite(const QByteArray& file)
 {
-    const QByteArray folder = Native(QFileInfo(file).absolutePath());
-    if (::access(folder.constData(), W_OK | X_OK) != 0)
+    if (::access(FolderOf(file).constData(), W_OK | X_OK) != 0)
         return false;
-    return ::access(Native(file).constData(), F_OK) != 0 || ::access(Native(file).constData(), R_OK | W_OK) == 0;
+    return ::access(file.constData(), F_OK) != 0 || ::access(file.constData(), R_OK | W_OK) == 0;
 }
 
 // Whether any process (this one included) has the file open. Looks through /proc, so it sees
 // the processes this user may inspect: those that can use the user's store.
-bool FileIsOpenAnywhere(const QString& file)
+bool FileIsOpenAnywhere(const QByteArray& file)
 {
     struct stat target {};
-    if (::stat(Native(file).constData(), &target) != 0)
+    if (::stat(file.constData(), &target) != 0)
         return false;
     DIR* proc = ::opendir("/proc");
     if (!proc)
@@ -161,9 +158,9 @@ bool FileIsOpenAnywhere(const QString& file)
 // Whether some process holds a lock on the file (SQLite locks its shared memory for as long as
 // a connection uses it). Call only when this process holds no lock on it: closing the descriptor
 // would drop this process's own locks.
-bool FileIsLocked(const QString& file)
+bool FileIsLocked(const QByteArray& file)
 {
-    const int fd = ::open(Native(file).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
     struct flock probe {};
@@ -176,44 +173,44 @@ bool FileIsLocked(const QString& file)
 
 // Whether a process has the store open: seen in /proc (this user's processes), or by the locks
 // that a SQLite connection of any user holds.
-bool StoreInUse(const QString& file)
+bool StoreInUse(const QByteArray& file)
 {
     return FileIsOpenAnywhere(file) || FileIsLocked(file) || FileIsLocked(file + SharedMemorySuffix);
 }
 
 // A leftover of this user's own that this user may not write.
-bool IsUnwritableLeftover(const QString& file)
+bool IsUnwritableLeftover(const QByteArray& file, bool mustBeEmpty)
 {
     struct stat st {};
-    return ::lstat(Native(file).constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-           ::access(Native(file).constData(), R_OK | W_OK) != 0;
+    return ::lstat(file.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+           (!mustBeEmpty || st.st_size == 0) && ::access(file.constData(), R_OK | W_OK) != 0;
 }
 
 // A copy of the program that could only read the store, or an older build of it, may have left
 // shared memory (or an empty log) that this user cannot write; SQLite would then refuse every
 // save. Neither holds data of its own (the shared memory is rebuilt from the log), so once no
 // process uses the store they are removed.
-void RemoveUnwritableLeftovers(const QString& file)
+void RemoveUnwritableLeftovers(const QByteArray& file)
 {
-    const QString shm = file + SharedMemorySuffix;
-    const QString wal = file + WalSuffix;
-    const bool staleShm = IsUnwritableLeftover(shm);
-    const bool staleWal = IsUnwritableLeftover(wal) && QFileInfo(wal).size() == 0;
+    const QByteArray shm = file + SharedMemorySuffix;
+    const QByteArray wal = file + WalSuffix;
+    const bool staleShm = IsUnwritableLeftover(shm, false);
+    const bool staleWal = IsUnwritableLeftover(wal, true);
     if ((!staleShm && !staleWal) || StoreInUse(file))
         return;
     if (staleShm)
-        ::unlink(Native(shm).constData());
+        ::unlink(shm.constData());
     if (staleWal)
-        ::unlink(Native(wal).constData());
+        ::unlink(wal.constData());
 }
 
 // How a reader opens a store it may not write. With a writer's log and shared memory present it
 // reads through them; otherwise it reads the file as it stands, which creates nothing beside it
 // (a log or shared memory left by a read-only opening would break the next writer).
-QByteArray ReadOnlyUri(const QString& file)
+QByteArray ReadOnlyUri(const QByteArray& file)
 {
-    const bool writerPresent = QFileInfo::exists(file + WalSuffix) && QFileInfo::exists(file + SharedMemorySuffix);
-    return "file:" + QUrl::toPercentEncoding(QFileInfo(file).absoluteFilePath(), "/") +
+    const bool writerPresent = Exists(file + WalSuffix) && Exists(file + SharedMemorySuffix);
+    return "file:" + file.toPercentEncoding("/") +
            (writerPresent ? "?mode=ro" : "?immutable=1");
 }
 
@@ -222,7 +219,7 @@ QByteArray ReadOnlyUri(const QString& file)
 // that two holders never think they hold it at once.
 class AsideLock {
 public:
-    explicit AsideLock(const QString& file) : name(Native(file + LockSuffix))
+    explicit AsideLock(const QByteArray& file) : name(file + LockSuffix)
     {
         for (;;) {
             fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
@@ -254,10 +251,9 @@ private:
 
 } // namespace
 
-QString RegistryStore::Path()
+QByteArray RegistryStore::Path()
 {
-    const QByteArray env = qgetenv("QUORVANE_REGISTRY");
-    return env.isEmpty() ? DefaultPath() : QFile::decodeName(env);
+    return SettingsFilePath();
 }
 
 int32_t RegistryStore::Ensure()
@@ -344,9 +340,9 @@ int32_t RegistryStore::EndWrite(int32_t result)
     return result;
 }
 
-void RegistryStore::Report(const QString& file, const QByteArray& what)
+void RegistryStore::Report(const QByteArray& file, const QByteArray& what)
 {
-    const QByteArray line = "Quorvane: the settings store " + Native(file) + " " + what;
+    const QByteArray line = "Quorvane: the settings store " + file + " " + what;
     if (line == lastReport)
         return;
     lastReport = line;
@@ -386,11 +382,11 @@ RegistryStore::Health RegistryStore::Examine(sqlite3* conn)
     return tables.toInt() == 2 ? Health::Good : Health::Damaged;
 }
 
-RegistryStore::Health RegistryStore::ExamineFile(const QString& file)
+RegistryStore::Health RegistryStore::ExamineFile(const QByteArray& file)
 {
     sqlite3* conn = nullptr;
     Health health = Health::Unusable;
-    if (sqlite3_open_v2(Native(file).constData(), &conn, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(file.constData(), &conn, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
         sqlite3_busy_timeout(conn, BusyTimeoutMs);
         health = Examine(conn);
     }
@@ -401,7 +397,7 @@ RegistryStore::Health RegistryStore::ExamineFile(const QString& file)
 // Keeps a damaged or foreign file (and its log files) under a new name beside it; never deletes
 // it, and never moves one that a process has open, which would go on writing into the moved file.
 // True when the caller may open the store again.
-bool RegistryStore::MoveAside(const QString& file)
+bool RegistryStore::MoveAside(const QByteArray& file)
 {
     const AsideLock lock(file);
     const Health now = ExamineFile(file);
@@ -418,19 +414,19 @@ bool RegistryStore::MoveAside(const QString& file)
         Report(file, what + " and a program has it open; it was left as it is and no settings are saved.");
         return false;
     }
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString kind = now == Health::Damaged ? QStringLiteral("damaged") : QStringLiteral("foreign");
-    QString aside = file + QLatin1Char('.') + kind + QLatin1Char('-') + stamp;
-    for (int n = 2; QFileInfo::exists(aside) || QFileInfo::exists(aside + WalSuffix); ++n)
-        aside = file + QLatin1Char('.') + kind + QLatin1Char('-') + stamp + QLatin1Char('-') + QString::number(n);
-    if (::rename(Native(file).constData(), Native(aside).constData()) != 0) {
+    const QByteArray stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toLatin1();
+    const QByteArray kind = now == Health::Damaged ? "damaged" : "foreign";
+    QByteArray aside = file + '.' + kind + '-' + stamp;
+    for (int n = 2; Exists(aside) || Exists(aside + WalSuffix); ++n)
+        aside = file + '.' + kind + '-' + stamp + '-' + QByteArray::number(n);
+    if (::rename(file.constData(), aside.constData()) != 0) {
         Report(file, what + " and could not be moved aside.");
         return false;
     }
-    for (const QString& suffix : {WalSuffix, SharedMemorySuffix, JournalSuffix})
-        if (QFileInfo::exists(file + suffix))
-            ::rename(Native(file + suffix).constData(), Native(aside + suffix).constData());
-    Report(file, what + "; it was kept as " + Native(aside) + " and a new store was started.");
+    for (const QByteArray& suffix : {WalSuffix, SharedMemorySuffix, JournalSuffix})
+        if (Exists(file + suffix))
+            ::rename((file + suffix).constData(), (aside + suffix).constData());
+    Report(file, what + "; it was kept as " + aside + " and a new store was started.");
     return true;
 }
 
@@ -462,18 +458,18 @@ int32_t RegistryStore::Initialise()
 
 // Opens a connection to the file: for writing when this user may write it, else for reading
 // without creating anything beside it.
-int32_t RegistryStore::Connect(const QString& file)
+int32_t RegistryStore::Connect(const QByteArray& file)
 {
     if (MayWrite(file)) {
         RemoveUnwritableLeftovers(file);
         readOnly = false;
-        if (sqlite3_open_v2(Native(file).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
+        if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
             SQLITE_OK)
             return ERROR_SUCCESS;
         sqlite3_close_v2(db);
         db = nullptr;
     }
-    if (!QFileInfo::exists(file))
+    if (!Exists(file))
         return ERROR_ACCESS_DENIED;
     if (sqlite3_open_v2(ReadOnlyUri(file).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
         SQLITE_OK) {
@@ -487,9 +483,12 @@ int32_t RegistryStore::Connect(const QString& file)
 
 int32_t RegistryStore::Open()
 {
-    const QString file = Path();
-    if (qgetenv("QUORVANE_REGISTRY").isEmpty())
-        QDir().mkpath(QFileInfo(file).absolutePath());
+    bool isDefault = false;
+    const QByteArray file = SettingsFilePath(&isDefault);
+    // No home folder, or a folder that QUORVANE_REGISTRY names and that is not there: run without
+    // a store, as for any store that cannot be opened.
+    if (file.isEmpty() || !MakeSettingsFolder(file, isDefault))
+        return ERROR_ACCESS_DENIED;
 
     Health health = Health::Unusable;
     for (int attempt = 0; attempt < MaxOpenAttempts; ++attempt) {

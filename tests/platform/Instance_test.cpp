@@ -61,11 +61,27 @@ TEST(InstanceTest, ALockThatCannotBeMadeLetsTheProgramStart)
     ASSERT_TRUE(t.open(QIODevice::WriteOnly));
     t.write("keep");
     t.close();
-    ASSERT_TRUE(QFile::link(target, vb::InstanceLockPath()));
+    ASSERT_TRUE(QFile::link(target, QFile::decodeName(vb::InstanceLockPath())));
     EXPECT_FALSE(vb::PrevInstance());
     QFile check(target);
     ASSERT_TRUE(check.open(QIODevice::ReadOnly));
     EXPECT_EQ(check.readAll(), "keep");
+}
+
+} // namespace
+
+namespace {
+
+// A folder that QUORVANE_REGISTRY names and that is not there is not made: the program runs
+// without a store there.
+TEST(InstanceTest, ANamedStoreFolderThatIsMissingIsNotMade)
+{
+    OwnStore store;
+    const QString missing = store.Folder() + QStringLiteral("/nonexist");
+    qputenv("QUORVANE_REGISTRY", QFile::encodeName(missing + QStringLiteral("/a/b/registry.db")));
+    EXPECT_FALSE(vb::PrevInstance());
+    EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, "x", 1), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(QFile::exists(missing));
 }
 
 } // namespace
