@@ -1,5 +1,6 @@
 #include "platform/RegistryStore.h"
 
+#include "platform/FileLock.h"
 #include "platform/SettingsFile.h"
 
 #include <QDateTime>
@@ -216,16 +217,23 @@ QByteArray ReadOnlyUri(const QByteArray& file)
 
 // An exclusive lock file beside the store, held while a bad file is examined and set aside, and
 // removed again on release. A waiter that wakes on a lock file already removed tries afresh, so
-// that two holders never think they hold it at once.
+// that two holders never think they hold it at once. A lock that another process keeps longer
+// than a write may take is not waited for: the file is then left where it is.
 class AsideLock {
 public:
     explicit AsideLock(const QByteArray& file) : name(file + LockSuffix)
     {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(BusyTimeoutMs);
         for (;;) {
             fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
             if (fd < 0)
                 return; // an unwritable folder: nothing there can be moved anyway
-            ::flock(fd, LOCK_EX);
+            if (!LockFileBy(fd, LOCK_EX, deadline)) {
+                ::close(fd);
+                fd = -1;
+                timedOut = true;
+                return;
+            }
             struct stat held {}, named {};
             if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_dev == named.st_dev &&
                 held.st_ino == named.st_ino)
@@ -243,10 +251,13 @@ public:
     }
     AsideLock(const AsideLock&) = delete;
     AsideLock& operator=(const AsideLock&) = delete;
+    // False when another process kept the lock for the whole wait.
+    bool Usable() const { return !timedOut; }
 
 private:
     QByteArray name;
     int fd = -1;
+    bool timedOut = false;
 };
 
 } // namespace
@@ -400,6 +411,11 @@ RegistryStore::Health RegistryStore::ExamineFile(const QByteArray& file)
 bool RegistryStore::MoveAside(const QByteArray& file)
 {
     const AsideLock lock(file);
+    if (!lock.Usable()) {
+        Report(file, "cannot be examined: another program keeps its lock file " + file + LockSuffix +
+                         "; no settings are saved.");
+        return false;
+    }
     const Health now = ExamineFile(file);
     if (now != Health::Damaged && now != Health::Foreign)
         return true; // another program set it aside (or mended it) meanwhile
