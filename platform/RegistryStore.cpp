@@ -72,6 +72,25 @@ SELECT p.path AS key, CAST(v.name AS TEXT) AS name, v.type AS type,
 FROM vals v JOIN paths p ON p.id = v.key;
 )sql";
 
+// What the store's own tables look like: columns, indexes and references of keys and vals, one
+// text. A file whose tables look otherwise was not made by us, whatever its marks say.
+constexpr const char* ShapeSql = R"sql(
+SELECT group_concat(part, '|') FROM (
+    SELECT m.name || ':' ||
+        (SELECT group_concat(c, ',') FROM (
+            SELECT name || ' ' || type || ' ' || "notnull" || ' ' || pk || ' ' || hidden || ' ' ||
+                coalesce(dflt_value, '') AS c
+            FROM pragma_table_xinfo(m.name) ORDER BY cid)) || ':' ||
+        (SELECT coalesce(group_concat(i, ','), '') FROM (
+            SELECT l.name || ' ' || l."unique" || ' ' || l.origin || ' ' || l.partial || ' ' ||
+                (SELECT group_concat(coalesce(x.name, '(expression)'), '+') FROM pragma_index_info(l.name) x) AS i
+            FROM pragma_index_list(m.name) l ORDER BY l.name)) || ':' ||
+        (SELECT coalesce(group_concat(f, ','), '') FROM (
+            SELECT "table" || ' ' || "from" || ' ' || coalesce("to", '') || ' ' || on_delete AS f
+            FROM pragma_foreign_key_list(m.name) ORDER BY id, seq)) AS part
+    FROM sqlite_master m WHERE m.type = 'table' AND m.name IN ('keys', 'vals') ORDER BY m.name);
+)sql";
+
 // The roots, rows FirstRootRow to LastRootRow in the order of their HKEY numbers.
 constexpr const char* RootsSql = "INSERT INTO keys(id, parent, name, fold) VALUES"
                                  " (1, NULL, 'HKEY_CLASSES_ROOT', 'hkey_classes_root'),"
@@ -98,6 +117,36 @@ int32_t FromSqlite(int rc)
 bool IsDamage(int rc)
 {
     return (rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB;
+}
+
+// Opens a connection to a store file. A store is data, never code: nothing that the file brings
+// runs (no trigger, no view, no function its schema names), and no statement may change the file
+// other than through its rows. The connection is made even when the opening fails, and must be closed.
+int OpenConnection(const QByteArray& name, int flags, sqlite3** conn)
+{
+    const int rc = sqlite3_open_v2(name.constData(), conn, flags, nullptr);
+    if (rc != SQLITE_OK)
+        return rc;
+    sqlite3_db_config(*conn, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(*conn, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(*conn, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(*conn, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    return SQLITE_OK;
+}
+
+// The shape of the tables that SchemaSql makes, read once from a store made in memory.
+const QByteArray& OurShape()
+{
+    static const QByteArray shape = [] {
+        QByteArray made;
+        sqlite3* mem = nullptr;
+        if (OpenConnection(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &mem) == SQLITE_OK &&
+            sqlite3_exec(mem, SchemaSql, nullptr, nullptr, nullptr) == SQLITE_OK)
+            SqliteSingleValue(mem, ShapeSql, &made);
+        sqlite3_close_v2(mem);
+        return made;
+    }();
+    return shape;
 }
 
 bool Exists(const QByteArray& file)
@@ -385,19 +434,20 @@ RegistryStore::Health RegistryStore::Examine(sqlite3* conn)
         return Health::Damaged;
     if (rc != SQLITE_OK)
         return Health::Unusable;
-    QByteArray tables;
-    rc = SqliteSingleValue(conn, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('keys','vals')",
-                           &tables);
+    QByteArray shape;
+    rc = SqliteSingleValue(conn, ShapeSql, &shape);
     if (rc != SQLITE_OK)
         return IsDamage(rc) ? Health::Damaged : Health::Unusable;
-    return tables.toInt() == 2 ? Health::Good : Health::Damaged;
+    if (shape.isEmpty())
+        return Health::Damaged; // our mark, without our tables
+    return !OurShape().isEmpty() && shape == OurShape() ? Health::Good : Health::Foreign;
 }
 
 RegistryStore::Health RegistryStore::ExamineFile(const QByteArray& file)
 {
     sqlite3* conn = nullptr;
     Health health = Health::Unusable;
-    if (sqlite3_open_v2(file.constData(), &conn, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    if (OpenConnection(file, SQLITE_OPEN_READWRITE, &conn) == SQLITE_OK) {
         sqlite3_busy_timeout(conn, BusyTimeoutMs);
         health = Examine(conn);
     }
@@ -479,16 +529,14 @@ int32_t RegistryStore::Connect(const QByteArray& file)
     if (MayWrite(file)) {
         RemoveUnwritableLeftovers(file);
         readOnly = false;
-        if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
-            SQLITE_OK)
+        if (OpenConnection(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &db) == SQLITE_OK)
             return ERROR_SUCCESS;
         sqlite3_close_v2(db);
         db = nullptr;
     }
     if (!Exists(file))
         return ERROR_ACCESS_DENIED;
-    if (sqlite3_open_v2(ReadOnlyUri(file).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
-        SQLITE_OK) {
+    if (OpenConnection(ReadOnlyUri(file), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db) != SQLITE_OK) {
         sqlite3_close_v2(db);
         db = nullptr;
         return ERROR_ACCESS_DENIED;
