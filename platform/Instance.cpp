@@ -48,7 +48,7 @@ int OpenLockFile(int folder, const QByteArray& name)
 {
     constexpr int Flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
     int fd = ::openat(folder, name.constData(), O_RDWR | O_CREAT | Flags, 0600);
-    if (fd < 0 && errno == EACCES)
+    if (fd < 0 && (errno == EACCES || errno == EROFS))
         fd = ::openat(folder, name.constData(), O_RDONLY | Flags);
     struct stat st {};
     if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {

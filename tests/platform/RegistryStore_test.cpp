@@ -2,6 +2,7 @@
 // place of ours, values of unexpected kinds, a set-aside lock that another program keeps. None of
 // it runs, holds the program up or loses the values. Saves that could hang run in a helper process
 // given a time limit.
+#include "FreshRegistry.h"
 #include "platform/Registry.h"
 
 #include <QCoreApplication>
@@ -24,21 +25,9 @@ namespace {
 
 const char* const Position = "Software\\Quorvane\\WindowPosition";
 
-class HostileStore : public ::testing::Test {
+class HostileStore : public FreshRegistry {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        saved = qgetenv("QUORVANE_REGISTRY");
-        RegistryCloseStore();
-        qputenv("QUORVANE_REGISTRY", QFile::encodeName(File()));
-    }
-    void TearDown() override
-    {
-        RegistryCloseStore();
-        qputenv("QUORVANE_REGISTRY", saved);
-    }
-    QString File() const { return dir.filePath(QStringLiteral("registry.db")); }
+    QString File() const { return storeDir.filePath(QStringLiteral("registry.db")); }
 
     // A store of ours holding Left 1500 and Top 900, then changed by `sql` run on it directly.
     void Plant(const char* sql)
@@ -87,11 +76,9 @@ protected:
     }
     QStringList SetAside() const
     {
-        return QDir(dir.path()).entryList({QStringLiteral("registry.db.foreign-*"), QStringLiteral("registry.db.damaged-*")});
+        return QDir(storeDir.path())
+            .entryList({QStringLiteral("registry.db.foreign-*"), QStringLiteral("registry.db.damaged-*")});
     }
-
-    QTemporaryDir dir;
-    QByteArray saved;
 };
 
 // Triggers in a store of ours never run: a save that would start an endless one (the program's
@@ -149,8 +136,8 @@ TEST_F(HostileStore, TablesNotAsWeMakeThemAreNotOurs)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        for (const QString& f : QDir(dir.path()).entryList(QDir::Files))
-            QFile::remove(dir.filePath(f));
+        for (const QString& f : QDir(storeDir.path()).entryList(QDir::Files))
+            QFile::remove(storeDir.filePath(f));
         Plant(c.sql);
         testing::internal::CaptureStderr();
         EXPECT_EQ(Set("Left", 1200), "Success");
