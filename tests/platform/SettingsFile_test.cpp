@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -149,7 +150,13 @@ TEST(SettingsFileTest, AnAccountWithoutAHomeRunsWithoutAStore)
     constexpr uid_t Unknown = 54321;
     ASSERT_EQ(::getpwuid(Unknown), nullptr);
     const bool rootConfigBefore = Exists("/.config");
-    const auto run = [](const QStringList& args) {
+    // A copy the account may run wherever the build lies.
+    QTemporaryDir dir;
+    const QString helperCopy = dir.filePath(QStringLiteral("registry_access"));
+    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/registry_access"), helperCopy));
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(helperCopy).constData(), 0755), 0);
+    const auto run = [&helperCopy](const QStringList& args) {
         QProcess helper;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"HOME", "XDG_CONFIG_HOME", "QUORVANE_REGISTRY"})
@@ -160,7 +167,7 @@ TEST(SettingsFileTest, AnAccountWithoutAHomeRunsWithoutAStore)
             if (::setgroups(0, nullptr) != 0 || ::setgid(Unknown) != 0 || ::setuid(Unknown) != 0)
                 ::_exit(125);
         });
-        helper.start(QCoreApplication::applicationDirPath() + QStringLiteral("/registry_access"), args);
+        helper.start(helperCopy, args);
         EXPECT_TRUE(helper.waitForFinished(60000));
         EXPECT_EQ(helper.exitCode(), 0);
         return QString::fromUtf8(helper.readAllStandardOutput());
