@@ -1,18 +1,26 @@
 #include "platform/Instance.h"
 
-#include "platform/Registry.h"
+#include "platform/FileLock.h"
+#include "platform/SettingsFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QCryptographicHash>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vb {
 
 namespace {
+
+// The longest the start waits for the locks of others, all together; after it, it goes on as when
+// nothing can be told.
+constexpr std::chrono::milliseconds LongestWait(1500);
+
+const QByteArray MarkSuffix = ".instance";
+const QByteArray GateSuffix = ".instance-gate";
 
 // Closes its descriptor when it goes; -1 holds nothing.
 class Fd {
@@ -33,58 +41,111 @@ private:
     int fd;
 };
 
-int OpenLockFile(const QString& path)
+// A lock file: a plain file (a planted link, pipe or folder is refused), never inherited by a
+// program started from here, which must not keep the lock alive. One that this user may not
+// write is locked through a descriptor for reading: flock needs no more.
+int OpenLockFile(int folder, const QByteArray& name)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    // Close-on-exec: a browser or any other program started from here must not keep the lock alive.
-    return ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-}
-
-int Flock(int fd, int op)
-{
-    int rc;
-    do
-        rc = ::flock(fd, op);
-    while (rc != 0 && errno == EINTR);
-    return rc;
-}
-
-// This copy's mark, held for the process's life, and the store it belongs to.
-Fd& Presence()
-{
-    static Fd fd;
+    constexpr int Flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+    int fd = ::openat(folder, name.constData(), O_RDWR | O_CREAT | Flags, 0600);
+    if (fd < 0 && (errno == EACCES || errno == EROFS))
+        fd = ::openat(folder, name.constData(), O_RDONLY | Flags);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        fd = -1;
+    }
     return fd;
 }
-QString& PresencePath()
+
+// A folder that only this user may enter, or -1.
+int OpenPrivateFolder(const QByteArray& path, int flags)
 {
-    static QString path;
-    return path;
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// This user's own folder for lock files that cannot lie beside the store: $XDG_RUNTIME_DIR when it
+// is such a folder, else /tmp/quorvane-<uid>, made for it. -1 when neither is safe to use.
+int PrivateLockFolder()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.startsWith('/')) {
+        const int fd = OpenPrivateFolder(runtime, 0);
+        if (fd >= 0)
+            return fd;
+    }
+    const QByteArray own = "/tmp/quorvane-" + QByteArray::number(::geteuid());
+    ::mkdir(own.constData(), 0700);
+    // Another user may have put a folder or a link there first: neither is taken.
+    return OpenPrivateFolder(own, O_NOFOLLOW);
+}
+
+// This copy's mark, held for the process's life, and where it lies. The lock files lie beside the
+// store, where every copy that uses it, of any user, finds them; where they cannot be made there (a
+// folder the user may not write, or one that is not there) they lie in the user's private folder,
+// named after the store's path, so that the copies of this user still see each other.
+struct Presence {
+    QByteArray store;
+    Fd folder;         // the private folder; -1 while the files lie beside the store
+    QByteArray prefix; // the lock files' names up to their suffix
+    Fd mark;
+
+    void Place(const QByteArray& file)
+    {
+        store = file;
+        folder.reset();
+        prefix = file;
+        mark.reset(file.isEmpty() ? -1 : OpenLockFile(AT_FDCWD, file + MarkSuffix));
+        if (mark.get() >= 0)
+            return;
+        folder.reset(PrivateLockFolder());
+        prefix = "quorvane-" + QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex().left(32);
+        if (folder.get() >= 0)
+            mark.reset(OpenLockFile(folder.get(), prefix + MarkSuffix));
+    }
+    int OpenGate() const { return OpenLockFile(folder.get() >= 0 ? folder.get() : AT_FDCWD, prefix + GateSuffix); }
+};
+Presence& ThisCopy()
+{
+    static Presence presence;
+    return presence;
 }
 
 } // namespace
 
-QString InstanceLockPath() { return RegistryStorePath() + QStringLiteral(".instance"); }
+QByteArray InstanceLockPath() { return SettingsFilePath() + MarkSuffix; }
 
 bool PrevInstance()
 {
-    const QString path = InstanceLockPath();
-    // Testing for others and then marking this copy are one step for every copy: a second lock
-    // file keeps two copies that start at the same moment from both finding the other not there yet.
-    Fd gate(OpenLockFile(path + QStringLiteral("-gate")));
-    if (gate.get() < 0 || Flock(gate.get(), LOCK_EX) != 0)
-        return false;
+    const auto deadline = std::chrono::steady_clock::now() + LongestWait;
+    bool isDefault = false;
+    const QByteArray store = SettingsFilePath(&isDefault);
+    MakeSettingsFolder(store, isDefault);
 
-    Fd& mark = Presence();
-    if (mark.get() < 0 || PresencePath() != path) {
-        mark.reset(OpenLockFile(path));
-        PresencePath() = path;
-        if (mark.get() < 0)
-            return false;
-    }
-    // Every running copy holds the file shared: an exclusive lock is free only when none does.
-    Flock(mark.get(), LOCK_UN);
-    const bool others = Flock(mark.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    Flock(mark.get(), LOCK_SH);
+    Presence& self = ThisCopy();
+    if (self.mark.get() < 0 || self.store != store)
+        self.Place(store);
+    if (self.mark.get() < 0)
+        return false;
+    // Testing for others and then marking this copy are one step for every copy: a second lock
+    // file keeps two copies that start at the same moment from both finding the other not there
+    // yet. A gate that someone keeps closed is passed by after the wait.
+    Fd gate(self.OpenGate());
+    if (gate.get() >= 0)
+        LockFileBy(gate.get(), LOCK_EX, deadline);
+
+    // Every running copy holds the mark shared: an exclusive lock is free only when none does.
+    ::flock(self.mark.get(), LOCK_UN);
+    const bool others = ::flock(self.mark.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    // Not marked within the wait: something holds the file exclusively, and nothing can be told.
+    if (!LockFileBy(self.mark.get(), LOCK_SH, deadline))
+        return false;
     return others;
 }
 

@@ -799,7 +799,7 @@ void RegistryCloseStore()
     s.CloseAndForgetHandles();
 }
 
-QString RegistryStorePath()
+QByteArray RegistryStorePath()
 {
     return RegistryStore::Path();
 }

@@ -2,7 +2,8 @@
 // The settings store: a persistent, hierarchical, typed key/value store with the call shapes of the
 // Windows registry functions the program was written against, so that the code above it reads the
 // way it was designed. Everything lives in one SQLite file per user:
-//   $QUORVANE_REGISTRY, else $XDG_CONFIG_HOME/Quorvane/registry.db (~/.config/... when unset).
+//   $QUORVANE_REGISTRY, else $XDG_CONFIG_HOME/Quorvane/registry.db (~/.config/... when unset);
+//   platform/SettingsFile.h says how the file is found.
 // The file is opened on the first call, not at start-up. All four hives live in that one file.
 //
 // Names of keys and values are compared without regard to case and keep the case they were created
@@ -137,5 +138,6 @@ int32_t RegistryTransaction(const std::function<int32_t()>& body);
 // For tests and tools: closes the store and every open key handle, so that the next call opens the
 // file that QUORVANE_REGISTRY (or the default) names then.
 void RegistryCloseStore();
-// The file the next opening would use (or the one in use).
-QString RegistryStorePath();
+// The file the next opening would use (or the one in use), as the file system's bytes; empty when
+// there is none.
+QByteArray RegistryStorePath();

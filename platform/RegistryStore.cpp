@@ -1,10 +1,9 @@
 #include "platform/RegistryStore.h"
 
+#include "platform/FileLock.h"
+#include "platform/SettingsFile.h"
+
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -34,10 +33,10 @@ constexpr int MaxOpenAttempts = 3;
 constexpr int InUseRechecks = 5;
 constexpr int InUseRecheckMs = 40;
 
-const QString WalSuffix = QStringLiteral("-wal");
-const QString SharedMemorySuffix = QStringLiteral("-shm");
-const QString JournalSuffix = QStringLiteral("-journal");
-const QString LockSuffix = QStringLiteral(".lock");
+const QByteArray WalSuffix = "-wal";
+const QByteArray SharedMemorySuffix = "-shm";
+const QByteArray JournalSuffix = "-journal";
+const QByteArray LockSuffix = ".lock";
 
 constexpr const char* SchemaSql = R"sql(
 CREATE TABLE IF NOT EXISTS keys(
@@ -73,6 +72,25 @@ SELECT p.path AS key, CAST(v.name AS TEXT) AS name, v.type AS type,
 FROM vals v JOIN paths p ON p.id = v.key;
 )sql";
 
+// What the store's own tables look like: columns, indexes and references of keys and vals, one
+// text. A file whose tables look otherwise was not made by us, whatever its marks say.
+constexpr const char* ShapeSql = R"sql(
+SELECT group_concat(part, '|') FROM (
+    SELECT m.name || ':' ||
+        (SELECT group_concat(c, ',') FROM (
+            SELECT name || ' ' || type || ' ' || "notnull" || ' ' || pk || ' ' || hidden || ' ' ||
+                coalesce(dflt_value, '') AS c
+            FROM pragma_table_xinfo(m.name) ORDER BY cid)) || ':' ||
+        (SELECT coalesce(group_concat(i, ','), '') FROM (
+            SELECT l.name || ' ' || l."unique" || ' ' || l.origin || ' ' || l.partial || ' ' ||
+                (SELECT group_concat(coalesce(x.name, '(expression)'), '+') FROM pragma_index_info(l.name) x) AS i
+            FROM pragma_index_list(m.name) l ORDER BY l.name)) || ':' ||
+        (SELECT coalesce(group_concat(f, ','), '') FROM (
+            SELECT "table" || ' ' || "from" || ' ' || coalesce("to", '') || ' ' || on_delete AS f
+            FROM pragma_foreign_key_list(m.name) ORDER BY id, seq)) AS part
+    FROM sqlite_master m WHERE m.type = 'table' AND m.name IN ('keys', 'vals') ORDER BY m.name);
+)sql";
+
 // The roots, rows FirstRootRow to LastRootRow in the order of their HKEY numbers.
 constexpr const char* RootsSql = "INSERT INTO keys(id, parent, name, fold) VALUES"
                                  " (1, NULL, 'HKEY_CLASSES_ROOT', 'hkey_classes_root'),"
@@ -101,34 +119,63 @@ bool IsDamage(int rc)
     return (rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB;
 }
 
-QByteArray Native(const QString& file)
+// Opens a connection to a store file. A store is data, never code: nothing that the file brings
+// runs (no trigger, no view, no function its schema names), and no statement may change the file
+// other than through its rows. The connection is made even when the opening fails, and must be closed.
+int OpenConnection(const QByteArray& name, int flags, sqlite3** conn)
 {
-    return QFile::encodeName(file);
+    const int rc = sqlite3_open_v2(name.constData(), conn, flags, nullptr);
+    if (rc != SQLITE_OK)
+        return rc;
+    sqlite3_db_config(*conn, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(*conn, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(*conn, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(*conn, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    return SQLITE_OK;
 }
 
-QString DefaultPath()
+// The shape of the tables that SchemaSql makes, read once from a store made in memory.
+const QByteArray& OurShape()
 {
-    QString base = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/Quorvane/registry.db");
+    static const QByteArray shape = [] {
+        QByteArray made;
+        sqlite3* mem = nullptr;
+        if (OpenConnection(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &mem) == SQLITE_OK &&
+            sqlite3_exec(mem, SchemaSql, nullptr, nullptr, nullptr) == SQLITE_OK)
+            SqliteSingleValue(mem, ShapeSql, &made);
+        sqlite3_close_v2(mem);
+        return made;
+    }();
+    return shape;
+}
+
+bool Exists(const QByteArray& file)
+{
+    struct stat st {};
+    return ::lstat(file.constData(), &st) == 0;
+}
+
+// The folder of an absolute path.
+QByteArray FolderOf(const QByteArray& file)
+{
+    const qsizetype slash = file.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : file.left(slash);
 }
 
 // Whether this user may write the store: its folder, and the file itself when it exists.
-bool MayWrite(const QString& file)
+bool MayWrite(const QByteArray& file)
 {
-    const QByteArray folder = Native(QFileInfo(file).absolutePath());
-    if (::access(folder.constData(), W_OK | X_OK) != 0)
+    if (::access(FolderOf(file).constData(), W_OK | X_OK) != 0)
         return false;
-    return ::access(Native(file).constData(), F_OK) != 0 || ::access(Native(file).constData(), R_OK | W_OK) == 0;
+    return ::access(file.constData(), F_OK) != 0 || ::access(file.constData(), R_OK | W_OK) == 0;
 }
 
 // Whether any process (this one included) has the file open. Looks through /proc, so it sees
 // the processes this user may inspect: those that can use the user's store.
-bool FileIsOpenAnywhere(const QString& file)
+bool FileIsOpenAnywhere(const QByteArray& file)
 {
     struct stat target {};
-    if (::stat(Native(file).constData(), &target) != 0)
+    if (::stat(file.constData(), &target) != 0)
         return false;
     DIR* proc = ::opendir("/proc");
     if (!proc)
@@ -161,9 +208,9 @@ bool FileIsOpenAnywhere(const QString& file)
 // Whether some process holds a lock on the file (SQLite locks its shared memory for as long as
 // a connection uses it). Call only when this process holds no lock on it: closing the descriptor
 // would drop this process's own locks.
-bool FileIsLocked(const QString& file)
+bool FileIsLocked(const QByteArray& file)
 {
-    const int fd = ::open(Native(file).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
     struct flock probe {};
@@ -176,59 +223,66 @@ bool FileIsLocked(const QString& file)
 
 // Whether a process has the store open: seen in /proc (this user's processes), or by the locks
 // that a SQLite connection of any user holds.
-bool StoreInUse(const QString& file)
+bool StoreInUse(const QByteArray& file)
 {
     return FileIsOpenAnywhere(file) || FileIsLocked(file) || FileIsLocked(file + SharedMemorySuffix);
 }
 
 // A leftover of this user's own that this user may not write.
-bool IsUnwritableLeftover(const QString& file)
+bool IsUnwritableLeftover(const QByteArray& file, bool mustBeEmpty)
 {
     struct stat st {};
-    return ::lstat(Native(file).constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-           ::access(Native(file).constData(), R_OK | W_OK) != 0;
+    return ::lstat(file.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+           (!mustBeEmpty || st.st_size == 0) && ::access(file.constData(), R_OK | W_OK) != 0;
 }
 
 // A copy of the program that could only read the store, or an older build of it, may have left
 // shared memory (or an empty log) that this user cannot write; SQLite would then refuse every
 // save. Neither holds data of its own (the shared memory is rebuilt from the log), so once no
 // process uses the store they are removed.
-void RemoveUnwritableLeftovers(const QString& file)
+void RemoveUnwritableLeftovers(const QByteArray& file)
 {
-    const QString shm = file + SharedMemorySuffix;
-    const QString wal = file + WalSuffix;
-    const bool staleShm = IsUnwritableLeftover(shm);
-    const bool staleWal = IsUnwritableLeftover(wal) && QFileInfo(wal).size() == 0;
+    const QByteArray shm = file + SharedMemorySuffix;
+    const QByteArray wal = file + WalSuffix;
+    const bool staleShm = IsUnwritableLeftover(shm, false);
+    const bool staleWal = IsUnwritableLeftover(wal, true);
     if ((!staleShm && !staleWal) || StoreInUse(file))
         return;
     if (staleShm)
-        ::unlink(Native(shm).constData());
+        ::unlink(shm.constData());
     if (staleWal)
-        ::unlink(Native(wal).constData());
+        ::unlink(wal.constData());
 }
 
 // How a reader opens a store it may not write. With a writer's log and shared memory present it
 // reads through them; otherwise it reads the file as it stands, which creates nothing beside it
 // (a log or shared memory left by a read-only opening would break the next writer).
-QByteArray ReadOnlyUri(const QString& file)
+QByteArray ReadOnlyUri(const QByteArray& file)
 {
-    const bool writerPresent = QFileInfo::exists(file + WalSuffix) && QFileInfo::exists(file + SharedMemorySuffix);
-    return "file:" + QUrl::toPercentEncoding(QFileInfo(file).absoluteFilePath(), "/") +
+    const bool writerPresent = Exists(file + WalSuffix) && Exists(file + SharedMemorySuffix);
+    return "file:" + file.toPercentEncoding("/") +
            (writerPresent ? "?mode=ro" : "?immutable=1");
 }
 
 // An exclusive lock file beside the store, held while a bad file is examined and set aside, and
 // removed again on release. A waiter that wakes on a lock file already removed tries afresh, so
-// that two holders never think they hold it at once.
+// that two holders never think they hold it at once. A lock that another process keeps longer
+// than a write may take is not waited for: the file is then left where it is.
 class AsideLock {
 public:
-    explicit AsideLock(const QString& file) : name(Native(file + LockSuffix))
+    explicit AsideLock(const QByteArray& file) : name(file + LockSuffix)
     {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(BusyTimeoutMs);
         for (;;) {
             fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
             if (fd < 0)
                 return; // an unwritable folder: nothing there can be moved anyway
-            ::flock(fd, LOCK_EX);
+            if (!LockFileBy(fd, LOCK_EX, deadline)) {
+                ::close(fd);
+                fd = -1;
+                timedOut = true;
+                return;
+            }
             struct stat held {}, named {};
             if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_dev == named.st_dev &&
                 held.st_ino == named.st_ino)
@@ -246,18 +300,20 @@ public:
     }
     AsideLock(const AsideLock&) = delete;
     AsideLock& operator=(const AsideLock&) = delete;
+    // False when another process kept the lock for the whole wait.
+    bool Usable() const { return !timedOut; }
 
 private:
     QByteArray name;
     int fd = -1;
+    bool timedOut = false;
 };
 
 } // namespace
 
-QString RegistryStore::Path()
+QByteArray RegistryStore::Path()
 {
-    const QByteArray env = qgetenv("QUORVANE_REGISTRY");
-    return env.isEmpty() ? DefaultPath() : QFile::decodeName(env);
+    return SettingsFilePath();
 }
 
 int32_t RegistryStore::Ensure()
@@ -344,9 +400,9 @@ int32_t RegistryStore::EndWrite(int32_t result)
     return result;
 }
 
-void RegistryStore::Report(const QString& file, const QByteArray& what)
+void RegistryStore::Report(const QByteArray& file, const QByteArray& what)
 {
-    const QByteArray line = "Quorvane: the settings store " + Native(file) + " " + what;
+    const QByteArray line = "Quorvane: the settings store " + file + " " + what;
     if (line == lastReport)
         return;
     lastReport = line;
@@ -378,19 +434,20 @@ RegistryStore::Health RegistryStore::Examine(sqlite3* conn)
         return Health::Damaged;
     if (rc != SQLITE_OK)
         return Health::Unusable;
-    QByteArray tables;
-    rc = SqliteSingleValue(conn, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('keys','vals')",
-                           &tables);
+    QByteArray shape;
+    rc = SqliteSingleValue(conn, ShapeSql, &shape);
     if (rc != SQLITE_OK)
         return IsDamage(rc) ? Health::Damaged : Health::Unusable;
-    return tables.toInt() == 2 ? Health::Good : Health::Damaged;
+    if (shape.isEmpty())
+        return Health::Damaged; // our mark, without our tables
+    return !OurShape().isEmpty() && shape == OurShape() ? Health::Good : Health::Foreign;
 }
 
-RegistryStore::Health RegistryStore::ExamineFile(const QString& file)
+RegistryStore::Health RegistryStore::ExamineFile(const QByteArray& file)
 {
     sqlite3* conn = nullptr;
     Health health = Health::Unusable;
-    if (sqlite3_open_v2(Native(file).constData(), &conn, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    if (OpenConnection(file, SQLITE_OPEN_READWRITE, &conn) == SQLITE_OK) {
         sqlite3_busy_timeout(conn, BusyTimeoutMs);
         health = Examine(conn);
     }
@@ -401,9 +458,14 @@ RegistryStore::Health RegistryStore::ExamineFile(const QString& file)
 // Keeps a damaged or foreign file (and its log files) under a new name beside it; never deletes
 // it, and never moves one that a process has open, which would go on writing into the moved file.
 // True when the caller may open the store again.
-bool RegistryStore::MoveAside(const QString& file)
+bool RegistryStore::MoveAside(const QByteArray& file)
 {
     const AsideLock lock(file);
+    if (!lock.Usable()) {
+        Report(file, "cannot be examined: another program keeps its lock file " + file + LockSuffix +
+                         "; no settings are saved.");
+        return false;
+    }
     const Health now = ExamineFile(file);
     if (now != Health::Damaged && now != Health::Foreign)
         return true; // another program set it aside (or mended it) meanwhile
@@ -418,19 +480,19 @@ bool RegistryStore::MoveAside(const QString& file)
         Report(file, what + " and a program has it open; it was left as it is and no settings are saved.");
         return false;
     }
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString kind = now == Health::Damaged ? QStringLiteral("damaged") : QStringLiteral("foreign");
-    QString aside = file + QLatin1Char('.') + kind + QLatin1Char('-') + stamp;
-    for (int n = 2; QFileInfo::exists(aside) || QFileInfo::exists(aside + WalSuffix); ++n)
-        aside = file + QLatin1Char('.') + kind + QLatin1Char('-') + stamp + QLatin1Char('-') + QString::number(n);
-    if (::rename(Native(file).constData(), Native(aside).constData()) != 0) {
+    const QByteArray stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toLatin1();
+    const QByteArray kind = now == Health::Damaged ? "damaged" : "foreign";
+    QByteArray aside = file + '.' + kind + '-' + stamp;
+    for (int n = 2; Exists(aside) || Exists(aside + WalSuffix); ++n)
+        aside = file + '.' + kind + '-' + stamp + '-' + QByteArray::number(n);
+    if (::rename(file.constData(), aside.constData()) != 0) {
         Report(file, what + " and could not be moved aside.");
         return false;
     }
-    for (const QString& suffix : {WalSuffix, SharedMemorySuffix, JournalSuffix})
-        if (QFileInfo::exists(file + suffix))
-            ::rename(Native(file + suffix).constData(), Native(aside + suffix).constData());
-    Report(file, what + "; it was kept as " + Native(aside) + " and a new store was started.");
+    for (const QByteArray& suffix : {WalSuffix, SharedMemorySuffix, JournalSuffix})
+        if (Exists(file + suffix))
+            ::rename((file + suffix).constData(), (aside + suffix).constData());
+    Report(file, what + "; it was kept as " + aside + " and a new store was started.");
     return true;
 }
 
@@ -462,21 +524,19 @@ int32_t RegistryStore::Initialise()
 
 // Opens a connection to the file: for writing when this user may write it, else for reading
 // without creating anything beside it.
-int32_t RegistryStore::Connect(const QString& file)
+int32_t RegistryStore::Connect(const QByteArray& file)
 {
     if (MayWrite(file)) {
         RemoveUnwritableLeftovers(file);
         readOnly = false;
-        if (sqlite3_open_v2(Native(file).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
-            SQLITE_OK)
+        if (OpenConnection(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &db) == SQLITE_OK)
             return ERROR_SUCCESS;
         sqlite3_close_v2(db);
         db = nullptr;
     }
-    if (!QFileInfo::exists(file))
+    if (!Exists(file))
         return ERROR_ACCESS_DENIED;
-    if (sqlite3_open_v2(ReadOnlyUri(file).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
-        SQLITE_OK) {
+    if (OpenConnection(ReadOnlyUri(file), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db) != SQLITE_OK) {
         sqlite3_close_v2(db);
         db = nullptr;
         return ERROR_ACCESS_DENIED;
@@ -487,9 +547,12 @@ int32_t RegistryStore::Connect(const QString& file)
 
 int32_t RegistryStore::Open()
 {
-    const QString file = Path();
-    if (qgetenv("QUORVANE_REGISTRY").isEmpty())
-        QDir().mkpath(QFileInfo(file).absolutePath());
+    bool isDefault = false;
+    const QByteArray file = SettingsFilePath(&isDefault);
+    // No home folder, or a folder that QUORVANE_REGISTRY names and that is not there: run without
+    // a store, as for any store that cannot be opened.
+    if (file.isEmpty() || !MakeSettingsFolder(file, isDefault))
+        return ERROR_ACCESS_DENIED;
 
     Health health = Health::Unusable;
     for (int attempt = 0; attempt < MaxOpenAttempts; ++attempt) {

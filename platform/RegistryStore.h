@@ -7,7 +7,7 @@
 #include "platform/Registry.h"
 #include "platform/SqliteStatement.h"
 
-#include <QString>
+#include <QByteArray>
 
 #include <cstdint>
 
@@ -24,9 +24,8 @@ public:
     RegistryStore(const RegistryStore&) = delete;
     RegistryStore& operator=(const RegistryStore&) = delete;
 
-    // The file the next opening would use (or the one in use): $QUORVANE_REGISTRY, else
-    // $XDG_CONFIG_HOME/Quorvane/registry.db (~/.config/... when unset or relative).
-    static QString Path();
+    // The file the next opening would use (or the one in use), as SettingsFilePath gives it.
+    static QByteArray Path();
 
     // ERROR_SUCCESS when the store can be read, opening it on first use. A store this user may
     // not write, and one written by a newer version, are opened for reading; Write refuses them.
@@ -84,13 +83,13 @@ private:
     int32_t EndWrite(int32_t result);
     int Exec(const char* sql);
     int32_t Open();
-    int32_t Connect(const QString& file);
+    int32_t Connect(const QByteArray& file);
     int32_t Initialise();
     static Health Examine(sqlite3* conn);
-    static Health ExamineFile(const QString& file);
-    bool MoveAside(const QString& file);
+    static Health ExamineFile(const QByteArray& file);
+    bool MoveAside(const QByteArray& file);
     // One line on standard error about the store file: its name, then what.
-    void Report(const QString& file, const QByteArray& what);
+    void Report(const QByteArray& file, const QByteArray& what);
 
     sqlite3* db = nullptr;
     SqliteStatementCache statements;

@@ -7,42 +7,60 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
+#include <functional>
 
 namespace testing_support {
 
-// Points the settings store (and so the single-instance lock beside it) at a fresh folder for as
-// long as it lives; the store in use before comes back after.
+// Points the settings store (and so the single-instance lock beside it) at a fresh folder, and
+// the user's private runtime folder (where a lock goes that cannot lie beside the store) at
+// another, for as long as it lives; the ones in use before come back after.
 class OwnStore {
 public:
-    OwnStore() : saved(qgetenv("QUORVANE_REGISTRY"))
+    OwnStore()
+        : saved(qgetenv("QUORVANE_REGISTRY")), savedRuntime(qgetenv("XDG_RUNTIME_DIR")),
+          hadRuntime(qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
     {
         RegistryCloseStore();
         qputenv("QUORVANE_REGISTRY", QFile::encodeName(FilePath()));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     }
     ~OwnStore()
     {
         RegistryCloseStore();
         qputenv("QUORVANE_REGISTRY", saved);
+        if (hadRuntime)
+            qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
     }
     OwnStore(const OwnStore&) = delete;
     OwnStore& operator=(const OwnStore&) = delete;
 
     QString FilePath() const { return dir.filePath(QStringLiteral("registry.db")); }
     QString Folder() const { return dir.path(); }
+    QString RuntimeFolder() const { return runtime.path(); }
 
 private:
     QTemporaryDir dir;
+    QTemporaryDir runtime;
     QByteArray saved;
+    QByteArray savedRuntime;
+    bool hadRuntime;
 };
 
 // Another copy of the program (the instance_holder helper) on the current store: it tells whether
 // it found a copy running when it started, and lives until Kill (SIGKILL) or the end of this object.
 class RunningCopy {
 public:
-    // withChild: the copy first launches a program that outlives it; its pid is Child().
-    explicit RunningCopy(bool withChild = false)
+    // withChild: the copy first launches a program that outlives it; its pid is Child(). helper: the
+    // instance_holder to run (the build's when empty); setup: what the new process does before it
+    // runs it (taking on another user's identity, say).
+    explicit RunningCopy(bool withChild = false, const QString& helper = {}, std::function<void()> setup = {})
     {
-        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/instance_holder"),
+        if (setup)
+            process.setChildProcessModifier(setup);
+        process.start(helper.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/instance_holder")
+                                       : helper,
                       withChild ? QStringList{QStringLiteral("--with-child")} : QStringList{});
         if (!process.waitForStarted(5000) || !process.waitForReadyRead(5000))
             return;

@@ -2,6 +2,7 @@
 // another process, or another user, to do it.
 //   registry_access get <key path> <name>...      one line per name: the number, or "default"
 //   registry_access set <key path> <name> <number> the save's result text
+//   registry_access path                           the store's file, or an empty line for none
 #include "support/modRegistry.h"
 #include "platform/Registry.h"
 
@@ -33,6 +34,10 @@ int main(int argc, char** argv)
         std::printf("%s\n", result.toUtf8().constData());
         return 0;
     }
-    std::fprintf(stderr, "usage: registry_access get <path> <name>... | set <path> <name> <number>\n");
+    if (argc == 2 && std::strcmp(argv[1], "path") == 0) {
+        std::printf("%s\n", RegistryStorePath().constData());
+        return 0;
+    }
+    std::fprintf(stderr, "usage: registry_access get <path> <name>... | set <path> <name> <number> | path\n");
     return 2;
 }

@@ -509,7 +509,7 @@ TEST_F(RegistryStore, DefaultFileIsInTheUsersConfigFolder)
             qunsetenv("XDG_CONFIG_HOME");
         else
             qputenv("XDG_CONFIG_HOME", c.xdg);
-        EXPECT_EQ(RegistryStorePath(), c.expected);
+        EXPECT_EQ(RegistryStorePath(), QFile::encodeName(c.expected));
         EXPECT_FALSE(QFile::exists(c.expected)); // nothing until the first call
         EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, "x", 1), ERROR_SUCCESS);
         EXPECT_TRUE(QFile::exists(c.expected)) << c.expected.toStdString();

@@ -1,6 +1,7 @@
 // Start-up: the single-instance question comes before any window and No ends everything; the
 // introduction window, when the option is on, is shown and closed before the main window exists;
-// a copy killed earlier never makes the next start ask; CenterForm's arithmetic.
+// a copy killed earlier never makes the next start ask, nor does a lock another program keeps stop
+// the start; CenterForm's arithmetic.
 #include "RunningCopy.h"
 #include "TestSupport.h"
 #include "platform/Instance.h"
@@ -17,11 +18,15 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <sys/file.h>
+#include <unistd.h>
 
 using testing_support::MsgBoxRecorder;
 using testing_support::OwnStore;
@@ -188,6 +193,27 @@ TEST_F(StartUpTest, ACopyKilledEarlierDoesNotMakeTheNextStartAsk)
     Main();
     EXPECT_TRUE(rec.calls.empty());
     EXPECT_NE(MainWindow, nullptr);
+}
+
+// Another program that keeps the instance lock exclusively (flock -x), and another user's copy
+// that keeps the gate shared, hold the start up only for a short wait: the main window comes.
+// The start runs in a process of its own, given ten seconds.
+TEST_F(StartUpTest, LocksKeptByOtherProgramsDoNotStopTheStart)
+{
+    const QByteArray mark = vb::InstanceLockPath();
+    const int markFd = ::open(mark.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int gateFd = ::open((mark + "-gate").constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(markFd, LOCK_EX), 0);
+    ASSERT_EQ(::flock(gateFd, LOCK_SH), 0);
+    QProcess start;
+    start.start(QCoreApplication::applicationDirPath() + QStringLiteral("/start_up"), QStringList{});
+    const bool ended = start.waitForFinished(10000);
+    if (!ended)
+        start.kill();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(start.readAllStandardOutput(), "window\n");
+    ::close(markFd);
+    ::close(gateFd);
 }
 
 TEST_F(StartUpTest, AnErrorIsReportedWithTheFailingStepsLine)
