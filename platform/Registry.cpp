@@ -134,14 +134,16 @@ struct ListingPlace {
     bool held = false;
     int64_t key = 0;
     uint32_t index = 0;
+    uint64_t connection = 0; // the store's connection the place was read on
     int64_t dataVersion = 0;
     int64_t id = 0;      // values: the row's id
     QByteArray fold;     // subkeys: the row's folded and own name
     QByteArray name;
 
-    bool Leads(int64_t listedKey, uint32_t asked) const
+    bool Leads(uint64_t onConnection, int64_t listedKey, uint32_t asked) const
     {
-        return held && key == listedKey && (asked == index || asked == uint64_t{index} + 1);
+        return held && connection == onConnection && key == listedKey &&
+               (asked == index || asked == uint64_t{index} + 1);
     }
 };
 
@@ -545,13 +547,14 @@ int findListed(Store& s, HKEY h, const Listing& listing, int64_t key, uint32_t i
         place.held = rc == SQLITE_ROW && version >= 0;
         if (rc == SQLITE_ROW) {
             listing.read(q, row, &place);
+            place.connection = s.Connection();
             place.key = key;
             place.index = index;
             place.dataVersion = version;
         }
         return rc;
     };
-    if (place.Leads(key, index)) {
+    if (place.Leads(s.Connection(), key, index)) {
         SqliteStatement q = s.Sql(listing.fromPlace);
         q.Bind(1, key);
         listing.bindPlace(q, place, index != place.index);

@@ -558,6 +558,7 @@ int32_t RegistryStore::Open()
     for (int attempt = 0; attempt < MaxOpenAttempts; ++attempt) {
         if (int32_t r = Connect(file))
             return r;
+        ++connection;
         sqlite3_extended_result_codes(db, 1);
         sqlite3_busy_timeout(db, BusyTimeoutMs);
         health = Examine(db);

@@ -40,6 +40,9 @@ public:
     int32_t Fail(int rc);
     // Rows the last statement changed.
     int Changes() const;
+    // Which opening of the file the connection in use is (a new number each time it is opened),
+    // so that what was read on one connection is never taken for what another would read.
+    uint64_t Connection() const { return connection; }
 
     // Runs body inside one write transaction and commits only when it answers ERROR_SUCCESS.
     // Inside another Write the body is a savepoint of the outer transaction: undone alone when it
@@ -92,6 +95,7 @@ private:
     void Report(const QByteArray& file, const QByteArray& what);
 
     sqlite3* db = nullptr;
+    uint64_t connection = 0;
     SqliteStatementCache statements;
     // Reads only: the user may not write the file or its folder, or a newer version wrote it.
     bool readOnly = false;
