@@ -3,6 +3,7 @@
 #include "platform/Form.h"
 #include "platform/Keys.h"
 #include "platform/Screen.h"
+#include "platform/Strings.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -242,7 +243,7 @@ QString FlatEdit::Text() const
     if (line)
         return line->text();
     QString t = plain->toPlainText();
-    t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    t.replace(QLatin1Char('\n'), vbCrLf);
     return t;
 }
 
@@ -253,7 +254,7 @@ void FlatEdit::SetText(const QString& text)
         return;
     }
     QString t = text;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(vbCrLf, QStringLiteral("\n"));
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     plain->setPlainText(t);
 }
@@ -392,9 +393,9 @@ bool FlatEdit::eventFilter(QObject* obj, QEvent* e)
     const int typed = ascii;
     if (ascii >= 32) {
         const QChar ch(ascii);
-        if (styleBits & esUpperCase)
+        if (styleBits & ES_UPPERCASE)
             ascii = ch.toUpper().unicode();
-        else if (styleBits & esLowerCase)
+        else if (styleBits & ES_LOWERCASE)
             ascii = ch.toLower().unicode();
     }
     emit KeyPress(ascii);
@@ -441,7 +442,7 @@ void Label::render()
     }
     // CR LF breaks lines; a lone CR would otherwise show as a blank.
     QString t = caption;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(vbCrLf, QStringLiteral("\n"));
     setText(t);
 }
 
@@ -478,7 +479,7 @@ QString MarkupRun(const QString& text, const QColor& foreColor, bool underline)
     if (underline)
         style += QStringLiteral("text-decoration:underline;");
     QString body = text.toHtmlEscaped();
-    body.replace(QStringLiteral("\r\n"), QStringLiteral("<br>"));
+    body.replace(vbCrLf, QStringLiteral("<br>"));
     body.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
     if (style.isEmpty())
         return body;

@@ -3,6 +3,8 @@
 // boxes, labels, a slider and a progress bar, plus the plain picture box that holds them. Every
 // control is placed in its container by left, top, width and height in twips and reads them back
 // in twips exactly as set; pixels come from platform/Screen.h only.
+#include "platform/WindowStyle.h"
+
 #include <QColor>
 #include <QFont>
 #include <QFrame>
@@ -153,7 +155,6 @@ class FlatEdit : public ControlOf<QFrame> {
     Q_OBJECT
 public:
     // Style flags that change what typing does (the window-style bits of an edit box).
-    enum StyleFlag : int { esUpperCase = 8, esLowerCase = 16 };
 
     FlatEdit(QWidget* container, int left, int top, int width, int height, bool multiLine = false);
 
@@ -174,7 +175,7 @@ public:
     bool MultiLine() const { return multiLine; }
     bool Locked() const;
     void SetLocked(bool locked);
-    // esUpperCase / esLowerCase turn typed letters into that case.
+    // ES_UPPERCASE / ES_LOWERCASE (WindowStyle.h) turn typed letters into that case.
     int WindowStyle() const { return styleBits; }
     void SetWindowStyle(int bits) { styleBits = bits; }
 

@@ -154,15 +154,6 @@ const KeyRow* FindQtKey(const KeyRow (&rows)[N], int qtKey)
     return it == std::end(rows) ? nullptr : it;
 }
 
-template <size_t N>
-const KeyRow* FindVirtualKey(const KeyRow (&rows)[N], int vk)
-{
-    const auto* it = std::find_if(std::begin(rows), std::end(rows), [vk](const KeyRow& r) {
-        return vk >= r.vk && vk <= r.vk + (r.lastQtKey - r.firstQtKey);
-    });
-    return it == std::end(rows) ? nullptr : it;
-}
-
 } // namespace
 
 int VirtualKeyFromQt(int qtKey, bool keypad, quint32 scanCode)
@@ -180,15 +171,6 @@ int VirtualKeyFromQt(int qtKey, bool keypad, quint32 scanCode)
 int VirtualKeyOf(const QKeyEvent* e)
 {
     return VirtualKeyFromQt(e->key(), e->modifiers().testFlag(Qt::KeypadModifier), e->nativeScanCode());
-}
-
-QtKeyStroke QtKeyFromVirtualKey(int vk)
-{
-    if (const KeyRow* row = FindVirtualKey(kKeypadKeys, vk))
-        return {row->firstQtKey + (vk - row->vk), Qt::KeypadModifier};
-    if (const KeyRow* row = FindVirtualKey(kKeys, vk))
-        return {row->firstQtKey + (vk - row->vk), Qt::NoModifier};
-    return {};
 }
 
 int ShiftMaskFromQt(Qt::KeyboardModifiers m)

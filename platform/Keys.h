@@ -49,14 +49,6 @@ int VirtualKeyOf(const QKeyEvent* e);
 // The same from its parts. scanCode is the native key code (the X key code, evdev + 8), 0 for none.
 int VirtualKeyFromQt(int qtKey, bool keypad = false, quint32 scanCode = 0);
 
-// A Qt key that gives a virtual-key code, for tests that type a key by its code.
-struct QtKeyStroke {
-    int key = 0;
-    Qt::KeyboardModifiers modifiers;
-};
-// The first key that gives vk; key 0 for a code that no key gives.
-QtKeyStroke QtKeyFromVirtualKey(int vk);
-
 // Shift mask (1 Shift, 2 Ctrl, 4 Alt) of Qt modifiers.
 int ShiftMaskFromQt(Qt::KeyboardModifiers m);
 // The character code a key press gives (13 Enter, 27 Esc, 8 Backspace, else the first character); 0 for none.

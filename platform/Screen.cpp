@@ -61,6 +61,12 @@ int ScreenHeightTwips()
     return PixelsToTwipsY(s ? s->geometry().height() : 768);
 }
 
+QRect PixelsToTwips(const QRect& pixels)
+{
+    return QRect(PixelsToTwipsX(pixels.x()), PixelsToTwipsY(pixels.y()), PixelsToTwipsX(pixels.width()),
+                 PixelsToTwipsY(pixels.height()));
+}
+
 QRect ScreenAreaTwips() { return QRect(0, 0, ScreenWidthTwips(), ScreenHeightTwips()); }
 
 QRect AvailableAreaTwips()
@@ -68,8 +74,7 @@ QRect AvailableAreaTwips()
     QScreen* s = QGuiApplication::primaryScreen();
     if (!s)
         return ScreenAreaTwips();
-    const QRect a = s->availableGeometry();
-    return QRect(PixelsToTwipsX(a.x()), PixelsToTwipsY(a.y()), PixelsToTwipsX(a.width()), PixelsToTwipsY(a.height()));
+    return PixelsToTwips(s->availableGeometry());
 }
 
 int ScreenMousePointer() { return currentPointer; }

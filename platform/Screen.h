@@ -14,6 +14,7 @@ int TwipsToPixelsY(int twips);
 int PixelsToTwipsX(int pixels);
 int PixelsToTwipsY(int pixels);
 QRect TwipsToPixels(int left, int top, int width, int height);
+QRect PixelsToTwips(const QRect& pixels);
 
 // The primary screen's size in twips.
 int ScreenWidthTwips();

@@ -318,8 +318,8 @@ void frmMain::ArrangeControls()
         const bool overflow = !fits(threeK) || !fits(sum) || !fits(limit);
         const bool narrow = overflow || W < double(limit);
         if (narrow) {
-            // 9540, or less where that would leave the button past the client area's right edge (a
-            // screen narrower than the design): flush with the edge, but never over the Finish button.
+            // 9540, or less in a client area too narrow to show it there whole (under 10755, as on a
+            // small screen): flush with the right edge, but never over the Finish button.
             const int64_t lowest = std::min<int64_t>(9540, ButtonsRightEdge);
             const int64_t flush = int64_t(ScaleWidth()) - k;
             MoveControl(cmdWeb, int32_t(std::clamp<int64_t>(flush, lowest, 9540)), cmdWeb->Top());

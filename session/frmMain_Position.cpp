@@ -22,9 +22,9 @@ namespace {
 
 const QString kPositionKey = QStringLiteral("Software\\Quorvane\\WindowPosition");
 
-// The least outer size at which the window is usable: wide enough for the web button at the place
-// the layout gives it in a narrow window (left 9540, width 1215), which is the widest of the
-// layout's own least widths; a height in the design's proportion.
+// The least outer size a saved window comes back at: wide enough for the web button whole at the
+// place the layout gives it in a narrow window (left 9540, width 1215); a height in the design's
+// proportion. A narrower window (a small screen) brings the button in to its edge instead.
 constexpr int kLeastWidth = 9540 + 1215;
 constexpr int kLeastHeight = kLeastWidth * frmmain::kDesignHeight / frmmain::kDesignWidth;
 
@@ -40,19 +40,13 @@ struct TwipsRect {
     }
 };
 
-QRect ToTwips(const QRect& px)
-{
-    return QRect(vb::PixelsToTwipsX(px.x()), vb::PixelsToTwipsY(px.y()), vb::PixelsToTwipsX(px.width()),
-                 vb::PixelsToTwipsY(px.height()));
-}
-
 // The screen that holds most of the bounds, or the primary screen when none holds any of them.
 QScreen* ScreenOf(const TwipsRect& bounds)
 {
     QScreen* best = QGuiApplication::primaryScreen();
     int64_t most = 0;
     for (QScreen* s : QGuiApplication::screens()) {
-        const int64_t overlap = bounds.Overlap(TwipsRect::Of(ToTwips(s->geometry())));
+        const int64_t overlap = bounds.Overlap(TwipsRect::Of(vb::PixelsToTwips(s->geometry())));
         if (overlap > most) {
             most = overlap;
             best = s;
@@ -74,7 +68,7 @@ TwipsRect Inside(const TwipsRect& b, const QRect& areaTwips)
 bool OnAnyScreen(const TwipsRect& bounds)
 {
     for (QScreen* s : QGuiApplication::screens())
-        if (bounds.Overlap(TwipsRect::Of(ToTwips(s->geometry()))) > 0)
+        if (bounds.Overlap(TwipsRect::Of(vb::PixelsToTwips(s->geometry()))) > 0)
             return true;
     return false;
 }
@@ -191,7 +185,7 @@ void frmMain::SetFormPosition()
         // A size the screen cannot hold, or too small to use, gives way to the design size
         // (-1: the size stays as it is). Bounds partly on a screen are restored as they are;
         // bounds on no screen at all are centred.
-        const QRect area = ToTwips(ScreenOf({left, top, width, height})->availableGeometry());
+        const QRect area = vb::PixelsToTwips(ScreenOf({left, top, width, height})->availableGeometry());
         const bool sizeSound = width >= kLeastWidth && height >= kLeastHeight && width <= area.width() &&
                                height <= area.height();
         if (!sizeSound)

@@ -148,10 +148,19 @@ int32_t NumberField(const QByteArray& field)
 
 QString SystemErrorText(int error) { return QString::fromLocal8Bit(strerror(error)); }
 
+// The process's file creation mask; reading it means setting it, so it is put straight back.
+mode_t CreationMask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
 // Puts text in place of the file named by target (absolute) by writing it beside the file under a
 // temporary name and renaming it over the file, so that a failed write leaves the old file whole
 // and a symbolic link standing there is replaced, never written through. The new file keeps the
-// old one's owner, group and mode (old; none for a new file, which gets an ordinary file's).
+// old one's owner, group and mode (old; none for a new file, which gets what the user's file
+// creation mask allows an ordinary file, as opening it for output would).
 // False, with nothing changed, where that cannot be done: the folder takes no new file, or the
 // owner cannot be kept; why then tells the reason.
 bool ReplaceFile(const QByteArray& target, const QByteArray& text, const struct stat* old, QString& why)
@@ -167,7 +176,7 @@ bool ReplaceFile(const QByteArray& target, const QByteArray& text, const struct 
     }
     if (temp.write(text) != text.size() || !temp.flush() || ::fsync(temp.handle()) != 0)
         RaiseFileError(temp);
-    ::fchmod(temp.handle(), old ? old->st_mode & 07777 : 0644);
+    ::fchmod(temp.handle(), old ? old->st_mode & 07777 : 0666 & ~CreationMask());
     const QString tempName = temp.fileName();
     temp.close();
     if (std::rename(QFile::encodeName(tempName).constData(), target.constData()) != 0)

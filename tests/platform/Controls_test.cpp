@@ -66,8 +66,8 @@ TEST(Controls, AccessKeyClicksTheButton)
     QSignalSpy nextSpy(&next, &PushButton::Click), prevSpy(&prev, &PushButton::Click);
     f.show();
     QTest::keyClick(f.form.get(), Qt::Key_N, Qt::AltModifier);
-    // The window system shows the press briefly before the click arrives.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return nextSpy.count() == 1; }, 2000));
+    // At once, with no event loop in between: the key acts before the next key is read.
+    EXPECT_EQ(nextSpy.count(), 1);
     EXPECT_EQ(prevSpy.count(), 0);
 }
 
@@ -255,7 +255,7 @@ TEST(Controls, FlatEditEventsAndKeyPressByReference)
 
     // Letters typed into an upper-case box arrive as capitals, also at the KeyPress handler.
     edit.SetText(QString());
-    edit.SetWindowStyle(FlatEdit::esUpperCase);
+    edit.SetWindowStyle(ES_UPPERCASE);
     QTest::keyClicks(edit.Editor(), QStringLiteral("ab1"));
     EXPECT_EQ(edit.Text(), QStringLiteral("AB1"));
 }

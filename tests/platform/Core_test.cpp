@@ -234,19 +234,6 @@ TEST(KeysTest, EveryKeyGivesItsVirtualKeyCodeAndNoneGivesZero)
     EXPECT_EQ(ShiftMaskFromQt(Qt::ShiftModifier | Qt::AltModifier), 5);
 }
 
-TEST(KeysTest, ACodeIsTypedByAKeyThatGivesItBack)
-{
-    for (const KeyMapping& k : kKeyMappings) {
-        if (k.vk == vbKeyUnmapped || k.vk == vbKeyOem102) // no key of its own in Qt
-            continue;
-        SCOPED_TRACE(k.name);
-        const QtKeyStroke stroke = QtKeyFromVirtualKey(k.vk);
-        ASSERT_NE(stroke.key, 0);
-        EXPECT_EQ(VirtualKeyFromQt(stroke.key, stroke.modifiers.testFlag(Qt::KeypadModifier)), k.vk);
-    }
-    EXPECT_EQ(QtKeyFromVirtualKey(vbKeyUnmapped).key, 0);
-}
-
 namespace {
 class KeyForm : public Form {
 public:

@@ -75,8 +75,8 @@ TEST_F(LayoutTest, NarrowAndShortWindows)
     EXPECT_EQ(form->lblIntro->Left(), 0);
     EXPECT_EQ(form->lblIntro->Top(), 645);
     // The web button stays at 9540 below 11190 and goes to the right end from there on; a window too
-    // narrow to show it there (a small screen) brings it in to end at the client's edge, but not
-    // over the Finish button.
+    // narrow to show it whole at 9540 brings it in to end at the client's edge, but not over the
+    // Finish button.
     EXPECT_EQ(form->cmdWeb->Left(), 9000 - 1215);
     SizeTo(6000, 3000);
     EXPECT_EQ(form->cmdWeb->Left(), form->ButtonsRightEdge);

@@ -1,6 +1,7 @@
 // The introduction window and its start-up option: the option as read decides the buttons and
 // what OK writes; OK acts only after the first activation and once at a time; the link opens the
 // web site with the source tag and leaves the window open.
+#include "FakeUrlLauncher.h"
 #include "TestSupport.h"
 #include "platform/Registry.h"
 #include "platform/Screen.h"
@@ -208,29 +209,13 @@ TEST_F(WhatIsItTest, AFailedWriteIsReportedOnceAndKeepsTheWindowOpen)
 
 TEST_F(WhatIsItTest, TheLinkOpensTheWebSiteWithTheSourceTagAndTheWindowStays)
 {
-    QTemporaryDir dir;
-    const QString log = dir.filePath(QStringLiteral("opened.log"));
-    const QString script = dir.filePath(QStringLiteral("fake-open"));
-    QFile f(script);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n").arg(log).toUtf8());
-    f.close();
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    qputenv("QUORVANE_URL_LAUNCHER", script.toUtf8());
-
+    testing_support::FakeUrlLauncher launcher;
     SetOption(1);
     frmWhatIsIt* w = Open();
     Activate(w);
     w->lblLearnMore->Tag = QStringLiteral("  ") + w->lblLearnMore->Tag + QStringLiteral(" ");
     QTest::mouseClick(w->lblLearnMore, Qt::LeftButton);
-    QString opened;
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        QFile in(log);
-        if (in.open(QIODevice::ReadOnly))
-            opened = QString::fromUtf8(in.readAll());
-        return !opened.isEmpty();
-    }, 5000));
-    qunsetenv("QUORVANE_URL_LAUNCHER");
+    const QString opened = launcher.Opened().join(QLatin1Char('\n')) + QLatin1Char('\n');
     // The launcher may give the scheme-less address its web scheme; the blanks are gone either way.
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^(http://)?www\\.quorvane\\.example\\?src=qv\n$"))
                     .match(opened)

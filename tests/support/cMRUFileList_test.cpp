@@ -197,13 +197,15 @@ TEST_F(RecentFiles, MenuCaptionsShortenLongPathsAtTheirSeparators)
 
 TEST_F(RecentFiles, TheFirstLoadWithoutAFileStartsAnEmptyListOfSix)
 {
+    const mode_t userMask = ::umask(022);
     cMRUFileList list;
     EXPECT_TRUE(list.Load(false));
     EXPECT_EQ(list.MaxFileCount(), 6);
     EXPECT_EQ(list.FileCount(), 0);
     EXPECT_EQ(ListText(), "MaxCount,6\r\nCount,0\r\n");
     EXPECT_TRUE(reports.calls.empty());
-    // A new list is an ordinary file; a list made private stays private when it is saved again.
+    // A new list is an ordinary file as the user's creation mask allows it; a list made private
+    // stays private when it is saved again.
     const auto mode = [this] {
         struct stat st {};
         return ::stat(QFile::encodeName(ListFile()).constData(), &st) == 0 ? st.st_mode & 0777 : 0u;
@@ -211,6 +213,12 @@ TEST_F(RecentFiles, TheFirstLoadWithoutAFileStartsAnEmptyListOfSix)
     EXPECT_EQ(mode(), 0644u);
     ASSERT_EQ(::chmod(QFile::encodeName(ListFile()).constData(), 0600), 0);
     ASSERT_TRUE(list.Save(false));
+    EXPECT_EQ(mode(), 0600u);
+    ASSERT_TRUE(QFile::remove(ListFile()));
+    ::umask(077);
+    const bool saved = list.Save(false);
+    ::umask(userMask);
+    ASSERT_TRUE(saved);
     EXPECT_EQ(mode(), 0600u);
 }
 
