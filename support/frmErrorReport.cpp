@@ -53,7 +53,6 @@ frmErrorReport::frmErrorReport(QWidget* parent) : DialogTemplate({7755, 8535}, p
     // Fixed size, no minimise or maximise button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(size());
     setAutoFillBackground(true);
 
     Image1 = new vb::PictureBox(this, -90, 270, 1320, 1320);

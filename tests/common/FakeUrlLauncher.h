@@ -10,17 +10,25 @@ namespace testing_support {
 
 class FakeUrlLauncher {
 public:
-    FakeUrlLauncher()
+    // then: shell lines the launcher runs after recording (an exit status, say).
+    explicit FakeUrlLauncher(const QString& then = {})
     {
         log = dir.filePath(QStringLiteral("opened.log"));
+        Then(then);
+    }
+    // Rewrites the launcher to run `then` after recording, and names it again.
+    void Then(const QString& then)
+    {
         const QString script = dir.filePath(QStringLiteral("fake-launcher"));
         QFile f(script);
         if (f.open(QIODevice::WriteOnly))
-            f.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n").arg(log).toUtf8());
+            f.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n%2\n").arg(log, then).toUtf8());
         f.close();
         f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("QUORVANE_URL_LAUNCHER", script.toUtf8());
     }
+    // The log the launcher appends each address to (missing until the first one).
+    const QString& LogFile() const { return log; }
     ~FakeUrlLauncher() { qunsetenv("QUORVANE_URL_LAUNCHER"); }
     FakeUrlLauncher(const FakeUrlLauncher&) = delete;
     FakeUrlLauncher& operator=(const FakeUrlLauncher&) = delete;

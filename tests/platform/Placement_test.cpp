@@ -1,7 +1,8 @@
 // Acting once a window has been framed: after the first showing only, once, and never after the
-// watch has been cancelled.
+// watch has been cancelled; centring a window on an area by its outer size.
 #include "platform/Form.h"
 #include "platform/Placement.h"
+#include "platform/Screen.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -33,5 +34,20 @@ TEST(WhenFramedTest, ACancelledWatchNeverActs)
     f.Show();
     QTest::qWait(50);
     EXPECT_EQ(runs, 0);
+    f.Unload();
+}
+
+TEST(CentreWindowTest, TheWindowStandsInTheMiddleOfTheAreaByItsOuterSize)
+{
+    vb::Form f;
+    f.SetClientSizeTwips(4680, 3195);
+    vb::CentreWindow(&f, QRect(1500, 3000, 6000, 4500));
+    EXPECT_NEAR(f.Left() + f.Width() / 2, 1500 + 3000, vb::TwipsPerPixelX());
+    EXPECT_NEAR(f.Top() + f.Height() / 2, 3000 + 2250, vb::TwipsPerPixelY());
+
+    // Larger than the area: the window starts before it, as computed.
+    vb::CentreWindow(&f, QRect(0, 0, f.Width() / 2, f.Height() / 2));
+    EXPECT_LT(f.Left(), 0);
+    EXPECT_LT(f.Top(), 0);
     f.Unload();
 }

@@ -1,6 +1,8 @@
 #include "support/frmErrorReport.h"
 #include "support/modErrorReport.h"
 
+#include "FakeUrlLauncher.h"
+#include "ModalWindow.h"
 #include "TestSupport.h"
 #include "platform/AppInfo.h"
 #include "platform/Shell.h"
@@ -29,40 +31,9 @@ const QString CRLF = QStringLiteral("\r\n");
 // A fake launcher records every address it is asked to open, so no browser is ever started.
 class ErrorReportTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
-    QString log;
+    testing_support::FakeUrlLauncher launcher;
 
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        log = dir.filePath(QStringLiteral("opened.log"));
-        writeLauncher();
-        vb::SetScreenMousePointer(vb::vbDefault);
-    }
-    // The fake launcher records its address, then runs `then` (an exit status, say).
-    void writeLauncher(const QString& then = {})
-    {
-        const QString script = dir.filePath(QStringLiteral("fake-open"));
-        QFile f(script);
-        f.open(QIODevice::WriteOnly);
-        f.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n%2\n").arg(log, then).toUtf8());
-        f.close();
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        qputenv("QUORVANE_URL_LAUNCHER", script.toUtf8());
-    }
-    void TearDown() override { qunsetenv("QUORVANE_URL_LAUNCHER"); }
-
-    QStringList opened(int count = 1, int timeoutMs = 5000)
-    {
-        QStringList lines;
-        (void)QTest::qWaitFor([&] {
-            QFile f(log);
-            if (f.open(QIODevice::ReadOnly))
-                lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-            return lines.size() >= count;
-        }, timeoutMs);
-        return lines;
-    }
+    void SetUp() override { vb::SetScreenMousePointer(vb::vbDefault); }
 
     // Shows a report through the window's own ShowUp and runs `act` on it once it is up.
     void report(std::function<void(frmErrorReport*)> act, int32_t num = 5,
@@ -70,14 +41,8 @@ protected:
                 const QString& extra = {}, const QString& ver = QStringLiteral("2.0"), int32_t build = 201)
     {
         bool ran = false;
-        WhenModal([&](QWidget* w) {
-            auto* f = qobject_cast<frmErrorReport*>(w);
-            ASSERT_NE(f, nullptr);
-            ran = true;
-            EXPECT_TRUE(QTest::qWaitForWindowActive(f));
-            act(f);
-            if (f->IsLoaded())
-                f->cmdCancel->click(); // whatever the test left open
+        testing_support::WhenModalWindow<frmErrorReport>(ran, std::move(act), [](frmErrorReport* f) {
+            f->cmdCancel->click(); // whatever the test left open
         });
         frmErrorReport form;
         form.ShowUp(num, desc, ver, build, QStringLiteral("modSteps"), QStringLiteral("GetStepName"), extra);
@@ -271,7 +236,7 @@ TEST_F(ErrorReportTest, ShowErrorReportAddsTheProgramVersionAndBuild)
 TEST_F(ErrorReportTest, SendOpensTheReportAddress)
 {
     report([](frmErrorReport* f) { f->cmdSend->click(); });
-    EXPECT_EQ(opened(), QStringList{QStringLiteral(
+    EXPECT_EQ(launcher.Opened(), QStringList{QStringLiteral(
                             "http://www.tenmoor.example/errorqv.php?ErrNum=5&ErrDesc=Invalid+procedure+call+or+argument"
                             "&ProgVer=2.0&BuildNum=201&ModuleName=modSteps&ProcName=GetStepName&Comments=&Email="
                             "&ExtraDesc=")});
@@ -304,13 +269,13 @@ TEST_F(ErrorReportTest, ReportAddressEncodesEveryValue)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        QFile::remove(log);
+        QFile::remove(launcher.LogFile());
         report([&](frmErrorReport* f) {
             f->txtComments->SetText(c.comments);
             f->txtEmail->SetText(c.email);
             f->cmdSend->click();
         }, c.num, c.desc, c.extra);
-        const QStringList urls = opened();
+        const QStringList urls = launcher.Opened();
         ASSERT_EQ(urls.size(), 1);
         const QString url = urls[0];
         EXPECT_TRUE(url.startsWith(QStringLiteral("http://www.tenmoor.example/errorqv.php?ErrNum=")));
@@ -360,7 +325,7 @@ TEST_F(ErrorReportTest, DoNotSendEscAndTheCloseBoxSendNothing)
         EXPECT_TRUE(closed);
     }
     QTest::qWait(300);
-    EXPECT_FALSE(QFile::exists(log)) << "nothing was sent";
+    EXPECT_FALSE(QFile::exists(launcher.LogFile())) << "nothing was sent";
 }
 
 TEST_F(ErrorReportTest, EnterSendsFromTheEditBoxes)
@@ -371,11 +336,11 @@ TEST_F(ErrorReportTest, EnterSendsFromTheEditBoxes)
         QTest::keyClick(f->txtEmail->Editor(), Qt::Key_Return);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !f->IsLoaded(); }, 5000)) << "closes once the report is handed over";
     });
-    ASSERT_EQ(opened().size(), 1);
-    EXPECT_TRUE(opened()[0].contains(QStringLiteral("&Email=me%40home.example&")));
+    ASSERT_EQ(launcher.Opened().size(), 1);
+    EXPECT_TRUE(launcher.Opened()[0].contains(QStringLiteral("&Email=me%40home.example&")));
 
     // In the comments box Enter starts a new line instead.
-    QFile::remove(log);
+    QFile::remove(launcher.LogFile());
     report([](frmErrorReport* f) {
         f->txtComments->SetFocus();
         QTest::keyClicks(f->txtComments->Editor(), QStringLiteral("one"));
@@ -385,7 +350,7 @@ TEST_F(ErrorReportTest, EnterSendsFromTheEditBoxes)
         EXPECT_EQ(f->txtComments->Text(), QStringLiteral("one\r\ntwo"));
     });
     QTest::qWait(200);
-    EXPECT_FALSE(QFile::exists(log));
+    EXPECT_FALSE(QFile::exists(launcher.LogFile()));
 }
 
 TEST_F(ErrorReportTest, BusyKeepsASecondSendFromRunning)
@@ -398,7 +363,7 @@ TEST_F(ErrorReportTest, BusyKeepsASecondSendFromRunning)
         f->Busy = 0;
     });
     QTest::qWait(200);
-    EXPECT_FALSE(QFile::exists(log));
+    EXPECT_FALSE(QFile::exists(launcher.LogFile()));
 
     // While Send runs Busy is set; a failed launch shows its message and the window stays open.
     qputenv("QUORVANE_URL_LAUNCHER", "/no/such/launcher");
@@ -441,7 +406,7 @@ TEST_F(ErrorReportTest, MousePointerIsRestoredHoweverTheWindowCloses)
         EXPECT_EQ(vb::ScreenMousePointer(), vb::vbHourglass);
     }
     vb::SetScreenMousePointer(vb::vbDefault);
-    opened();
+    launcher.Opened();
 }
 
 TEST_F(ErrorReportTest, AnErrorWhileReportingStartsNoFurtherReport)
@@ -484,7 +449,7 @@ TEST_F(ErrorReportTest, OpenURLWithAndWithoutTheSourceTag)
     OpenURL(nullptr, QStringLiteral("http://www.quorvane.example/page?a=1"), false);
     OpenURL(nullptr, QStringLiteral("http://www.quorvane.example/page"), true);
     OpenURL(nullptr, QStringLiteral("www.quorvane.example"), false);
-    const QStringList urls = opened(4);
+    const QStringList urls = launcher.Opened(4);
     ASSERT_EQ(urls.size(), 4);
     // Launches run side by side, so compare as a set.
     EXPECT_TRUE(urls.contains(QStringLiteral("http://www.quorvane.example/page?src=qv")));
@@ -518,7 +483,7 @@ TEST_F(ErrorReportTest, AFailingLauncherIsReportedWhenItEnds)
     const std::pair<int, int> exits[] = {{2, 2}, {3, 31}, {4, 29}};
     for (const auto& [status, result] : exits) {
         SCOPED_TRACE(status);
-        writeLauncher(QStringLiteral("exit %1").arg(status));
+        launcher.Then(QStringLiteral("exit %1").arg(status));
         testing_support::MsgBoxRecorder boxes;
         OpenURL(nullptr, QStringLiteral("http://www.quorvane.example"), false);
         EXPECT_TRUE(boxes.calls.empty()) << "OpenURL does not wait for the launcher";
@@ -533,12 +498,12 @@ TEST_F(ErrorReportTest, AFailingLauncherIsReportedWhenItEnds)
 
 TEST_F(ErrorReportTest, ALauncherStillRunningAfterItsHandOverCountsAsSuccess)
 {
-    writeLauncher(QStringLiteral("sleep 0.5; exit 3"));
+    launcher.Then(QStringLiteral("sleep 0.5; exit 3"));
     testing_support::MsgBoxRecorder boxes;
     std::vector<bool> outcomes;
     OpenURL(nullptr, QStringLiteral("http://www.quorvane.example"), false,
             [&](bool handedOver) { outcomes.push_back(handedOver); });
-    opened();
+    launcher.Opened();
     EXPECT_TRUE(outcomes.empty());
     vb::HandOverTick(true); // the hand-over time is up while the launcher still runs
     EXPECT_EQ(outcomes, std::vector<bool>{true});
@@ -561,7 +526,7 @@ TEST_F(ErrorReportTest, ALongReportIsCutToFitWhatBrowsersAndServersTake)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        QFile::remove(log);
+        QFile::remove(launcher.LogFile());
         testing_support::MsgBoxRecorder boxes;
         report([&](frmErrorReport* f) {
             f->txtComments->SetText(c.comments);
@@ -570,7 +535,7 @@ TEST_F(ErrorReportTest, ALongReportIsCutToFitWhatBrowsersAndServersTake)
             EXPECT_TRUE(QTest::qWaitFor([&] { return !f->IsLoaded(); }, 5000)) << "the report was not handed over";
             EXPECT_TRUE(boxes.calls.empty()) << boxes.calls[0].Prompt.toStdString();
         }, 5, QStringLiteral("Overflow"), QStringLiteral("Line: 20"));
-        const QStringList urls = opened();
+        const QStringList urls = launcher.Opened();
         ASSERT_EQ(urls.size(), 1);
         // Web servers take request lines of 8 K; the address stays below that.
         EXPECT_LE(urls[0].size(), 8000);
@@ -591,7 +556,7 @@ TEST_F(ErrorReportTest, AFailedSendKeepsTheWindowAndWhatTheUserTyped)
 {
     const std::pair<const char*, std::function<void()>> failures[] = {
         {"no launcher: fails at once", [] { qputenv("QUORVANE_URL_LAUNCHER", "/no/such/launcher"); }},
-        {"no browser: fails when the launcher ends", [this] { writeLauncher(QStringLiteral("exit 3")); }},
+        {"no browser: fails when the launcher ends", [this] { launcher.Then(QStringLiteral("exit 3")); }},
     };
     const QString comments = QStringLiteral("I clicked Next twice\r\nwhile the timer ran.");
     for (const auto& [what, fail] : failures) {

@@ -2,7 +2,6 @@
 // the close question, and a fresh window after every unload.
 #include "TestSupport.h"
 #include "platform/MsgBox.h"
-#include "platform/Placement.h"
 #include "platform/Screen.h"
 #include "support/frmZTemplate.h"
 
@@ -196,23 +195,6 @@ TEST_F(TemplateTest, AnUnloadedWindowLeavesTheReferenceAndTheNextOneStartsFresh)
     ZTemplateWindow.Get()->ShowUp(); // returns once Esc has closed it
     EXPECT_TRUE(shownFresh);
     EXPECT_FALSE(ZTemplateWindow);
-}
-
-TEST(TemplateCentring, TheWindowStandsInTheMiddleOfTheAreaByItsOuterSize)
-{
-    frmZTemplate f;
-    f.Load();
-    const QRect area(1500, 3000, 6000, 4500);
-    vb::CentreWindow(&f, area);
-    const int tppX = vb::TwipsPerPixelX();
-    EXPECT_NEAR(f.Left() + f.Width() / 2, 1500 + 3000, tppX);
-    EXPECT_NEAR(f.Top() + f.Height() / 2, 3000 + 2250, vb::TwipsPerPixelY());
-
-    // Larger than the area: the window starts before it, as computed.
-    vb::CentreWindow(&f, QRect(0, 0, f.Width() / 2, f.Height() / 2));
-    EXPECT_LT(f.Left(), 0);
-    EXPECT_LT(f.Top(), 0);
-    f.Unload();
 }
 
 TEST(TemplateShots, TheTemplateWindow)
