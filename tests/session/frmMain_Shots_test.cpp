@@ -1,5 +1,6 @@
-// Pictures of the main window at its design size at each step a session passes through, into
-// $QUORVANE_SHOTS (default: shots/ under the working folder), for a person to look at.
+// Pictures of the main window at its design size at each step a session passes through, and of the
+// body and hands with every tapping-point dot in its place (dots_*.png), into $QUORVANE_SHOTS
+// (default: build/shots), for a person to look at.
 #include "frmMainFixture.h"
 
 #include <QFileInfo>
