@@ -9,7 +9,6 @@
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 namespace {
 

@@ -134,16 +134,13 @@ struct ListingPlace {
     bool held = false;
     int64_t key = 0;
     uint32_t index = 0;
-    uint64_t connection = 0; // the store's connection the place was read on
     int64_t dataVersion = 0;
-    int64_t id = 0;      // values: the row's id
-    QByteArray fold;     // subkeys: the row's folded and own name
-    QByteArray name;
+    int64_t id = 0;  // values: the row's id
+    QByteArray fold; // subkeys: the row's folded name, unique among its siblings
 
-    bool Leads(uint64_t onConnection, int64_t listedKey, uint32_t asked) const
+    bool Leads(int64_t listedKey, uint32_t asked) const
     {
-        return held && connection == onConnection && key == listedKey &&
-               (asked == index || asked == uint64_t{index} + 1);
+        return held && key == listedKey && (asked == index || asked == uint64_t{index} + 1);
     }
 };
 
@@ -172,18 +169,15 @@ constexpr Listing ValueListing = {
     },
 };
 
-// Subkeys sorted by name without regard to case.
+// Subkeys sorted by name without regard to case (no two siblings share a folded name).
 constexpr Listing SubkeyListing = {
-    "SELECT name, fold FROM keys WHERE parent = ?1 ORDER BY fold, name LIMIT 1 OFFSET ?2",
-    "SELECT name, fold FROM keys WHERE parent = ?1 AND (fold, name) >= (?2, ?3) ORDER BY fold, name LIMIT 1",
+    "SELECT name, fold FROM keys WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2",
+    "SELECT name, fold FROM keys WHERE parent = ?1 AND fold >= ?2 ORDER BY fold LIMIT 1",
     // The first name after another is that name followed by a zero byte.
-    [](SqliteStatement& q, const ListingPlace& place, bool next) {
-        q.Bind(2, place.fold).Bind(3, next ? place.name + '\0' : place.name);
-    },
+    [](SqliteStatement& q, const ListingPlace& place, bool next) { q.Bind(2, next ? place.fold + '\0' : place.fold); },
     [](const SqliteStatement& q, ListedRow* row, ListingPlace* place) {
         row->name = q.Blob(0);
         place->fold = q.Blob(1);
-        place->name = row->name;
     },
 };
 
@@ -547,14 +541,13 @@ int findListed(Store& s, HKEY h, const Listing& listing, int64_t key, uint32_t i
         place.held = rc == SQLITE_ROW && version >= 0;
         if (rc == SQLITE_ROW) {
             listing.read(q, row, &place);
-            place.connection = s.Connection();
             place.key = key;
             place.index = index;
             place.dataVersion = version;
         }
         return rc;
     };
-    if (place.Leads(s.Connection(), key, index)) {
+    if (place.Leads(key, index)) {
         SqliteStatement q = s.Sql(listing.fromPlace);
         q.Bind(1, key);
         listing.bindPlace(q, place, index != place.index);

@@ -26,6 +26,8 @@ constexpr int32_t StoreApplicationId = 0x51525647; // "QRVG"
 constexpr int32_t StoreSchemaVersion = 1;
 // How long a call waits for another process's write before it gives up.
 constexpr int BusyTimeoutMs = 5000;
+// An opening that takes this long has waited on another program (a lock or a write it keeps).
+constexpr std::chrono::milliseconds LongOpening{1000};
 // How often one opening may set a bad file aside and start again.
 constexpr int MaxOpenAttempts = 3;
 // How often, and how far apart, a bad file that a process has open is looked at again before it
@@ -72,23 +74,13 @@ SELECT p.path AS key, CAST(v.name AS TEXT) AS name, v.type AS type,
 FROM vals v JOIN paths p ON p.id = v.key;
 )sql";
 
-// What the store's own tables look like: columns, indexes and references of keys and vals, one
-// text. A file whose tables look otherwise was not made by us, whatever its marks say.
+// What the store's own tables and indexes are, as the file itself keeps them: the statements
+// that made them (with every column, default, check, collation and reference) in one text. A
+// file whose tables are otherwise was not made by us, whatever its marks say.
 constexpr const char* ShapeSql = R"sql(
-SELECT group_concat(part, '|') FROM (
-    SELECT m.name || ':' ||
-        (SELECT group_concat(c, ',') FROM (
-            SELECT name || ' ' || type || ' ' || "notnull" || ' ' || pk || ' ' || hidden || ' ' ||
-                coalesce(dflt_value, '') AS c
-            FROM pragma_table_xinfo(m.name) ORDER BY cid)) || ':' ||
-        (SELECT coalesce(group_concat(i, ','), '') FROM (
-            SELECT l.name || ' ' || l."unique" || ' ' || l.origin || ' ' || l.partial || ' ' ||
-                (SELECT group_concat(coalesce(x.name, '(expression)'), '+') FROM pragma_index_info(l.name) x) AS i
-            FROM pragma_index_list(m.name) l ORDER BY l.name)) || ':' ||
-        (SELECT coalesce(group_concat(f, ','), '') FROM (
-            SELECT "table" || ' ' || "from" || ' ' || coalesce("to", '') || ' ' || on_delete AS f
-            FROM pragma_foreign_key_list(m.name) ORDER BY id, seq)) AS part
-    FROM sqlite_master m WHERE m.type = 'table' AND m.name IN ('keys', 'vals') ORDER BY m.name);
+SELECT group_concat(part, char(10)) FROM (
+    SELECT type || ' ' || name || ' ' || coalesce(sql, '') AS part FROM sqlite_master
+    WHERE tbl_name IN ('keys', 'vals') AND type IN ('table', 'index') ORDER BY type, name);
 )sql";
 
 // The roots, rows FirstRootRow to LastRootRow in the order of their HKEY numbers.
@@ -322,11 +314,19 @@ int32_t RegistryStore::Ensure()
         return ERROR_REGISTRY_IO_FAILED;
     if (db)
         return ERROR_SUCCESS;
-    return Open();
+    const auto now = std::chrono::steady_clock::now();
+    if (failedOpening != ERROR_SUCCESS && now < failedUntil)
+        return failedOpening;
+    const int32_t result = Open();
+    const auto end = std::chrono::steady_clock::now();
+    failedOpening = result != ERROR_SUCCESS && end - now >= LongOpening ? result : ERROR_SUCCESS;
+    failedUntil = end + std::chrono::milliseconds(BusyTimeoutMs);
+    return result;
 }
 
 void RegistryStore::Close()
 {
+    failedOpening = ERROR_SUCCESS;
     statements.Clear();
     if (db)
         sqlite3_close_v2(db);
@@ -428,19 +428,23 @@ RegistryStore::Health RegistryStore::Examine(sqlite3* conn)
     rc = SqliteSingleValue(conn, "PRAGMA user_version", &version);
     if (rc == SQLITE_OK && version.toLongLong() > StoreSchemaVersion)
         return Health::Newer;
+    // The shape first: checking the rows runs the checks their tables declare, which a file not
+    // made by us may have written to take for ever.
+    QByteArray shape;
     if (rc == SQLITE_OK)
-        rc = SqliteSingleValue(conn, "PRAGMA quick_check", &check);
-    if (IsDamage(rc) || (rc == SQLITE_OK && check != "ok"))
+        rc = SqliteSingleValue(conn, ShapeSql, &shape);
+    if (IsDamage(rc))
         return Health::Damaged;
     if (rc != SQLITE_OK)
         return Health::Unusable;
-    QByteArray shape;
-    rc = SqliteSingleValue(conn, ShapeSql, &shape);
-    if (rc != SQLITE_OK)
-        return IsDamage(rc) ? Health::Damaged : Health::Unusable;
     if (shape.isEmpty())
         return Health::Damaged; // our mark, without our tables
-    return !OurShape().isEmpty() && shape == OurShape() ? Health::Good : Health::Foreign;
+    if (OurShape().isEmpty() || shape != OurShape())
+        return Health::Foreign;
+    rc = SqliteSingleValue(conn, "PRAGMA quick_check", &check);
+    if (IsDamage(rc) || (rc == SQLITE_OK && check != "ok"))
+        return Health::Damaged;
+    return rc == SQLITE_OK ? Health::Good : Health::Unusable;
 }
 
 RegistryStore::Health RegistryStore::ExamineFile(const QByteArray& file)
@@ -558,7 +562,6 @@ int32_t RegistryStore::Open()
     for (int attempt = 0; attempt < MaxOpenAttempts; ++attempt) {
         if (int32_t r = Connect(file))
             return r;
-        ++connection;
         sqlite3_extended_result_codes(db, 1);
         sqlite3_busy_timeout(db, BusyTimeoutMs);
         health = Examine(db);

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 
+#include <chrono>
 #include <cstdint>
 
 struct sqlite3;
@@ -29,6 +30,8 @@ public:
 
     // ERROR_SUCCESS when the store can be read, opening it on first use. A store this user may
     // not write, and one written by a newer version, are opened for reading; Write refuses them.
+    // An opening that failed after waiting on another program is not tried again for as long as
+    // one wait lasts: the calls in between fail at once with its result.
     int32_t Ensure();
     // Closes the file; the next Ensure opens it afresh. Inside a transaction, the rest of that
     // transaction fails.
@@ -40,9 +43,6 @@ public:
     int32_t Fail(int rc);
     // Rows the last statement changed.
     int Changes() const;
-    // Which opening of the file the connection in use is (a new number each time it is opened),
-    // so that what was read on one connection is never taken for what another would read.
-    uint64_t Connection() const { return connection; }
 
     // Runs body inside one write transaction and commits only when it answers ERROR_SUCCESS.
     // Inside another Write the body is a savepoint of the outer transaction: undone alone when it
@@ -95,7 +95,10 @@ private:
     void Report(const QByteArray& file, const QByteArray& what);
 
     sqlite3* db = nullptr;
-    uint64_t connection = 0;
+    // An opening that failed only after waiting on another program: its result, given at once
+    // until `until`, so that a run of calls does not wait once each.
+    int32_t failedOpening = 0;
+    std::chrono::steady_clock::time_point failedUntil;
     SqliteStatementCache statements;
     // Reads only: the user may not write the file or its folder, or a newer version wrote it.
     bool readOnly = false;

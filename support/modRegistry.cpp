@@ -22,7 +22,10 @@ struct ValueToSave {
 QString SaveValues(int32_t plngHKey, const QString& pstrPath, const std::vector<ValueToSave>& pvalues)
 {
     HKEY lngKey = 0;
-    const int32_t lngCreated = RegCreateKeyA(plngHKey, pstrPath.toUtf8(), &lngKey);
+    // A key that could not be made has nothing to write into; the store is not asked (and waited
+    // for) again.
+    if (RegCreateKeyA(plngHKey, pstrPath.toUtf8(), &lngKey) != ERROR_SUCCESS)
+        return SaveFailed;
     const int32_t lngWritten = RegistryTransaction([&]() -> int32_t {
         for (const ValueToSave& value : pvalues)
             if (const int32_t lngResult = RegSetValueExA(lngKey, value.strName.toUtf8(), 0, value.lngType,
@@ -32,8 +35,7 @@ QString SaveValues(int32_t plngHKey, const QString& pstrPath, const std::vector<
         return ERROR_SUCCESS;
     });
     const int32_t lngClosed = RegCloseKey(lngKey);
-    return lngCreated == ERROR_SUCCESS && lngWritten == ERROR_SUCCESS && lngClosed == ERROR_SUCCESS ? SaveSucceeded
-                                                                                                      : SaveFailed;
+    return lngWritten == ERROR_SUCCESS && lngClosed == ERROR_SUCCESS ? SaveSucceeded : SaveFailed;
 }
 
 // A number as a REG_DWORD stores it: least significant byte first.

@@ -235,6 +235,7 @@ TEST_F(RegistryValues, TwoProcessesSavingRecordsAtOnceNeverMixThem)
     EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
     EXPECT_EQ(mixed, 0);
     const std::vector<int32_t> last = ReadRecord();
+    ASSERT_EQ(last.size(), 5u);
     EXPECT_TRUE(IsWhole(last));
     EXPECT_TRUE(last[0] == 100000 + Records - 1 || last[0] == 200000 + Records - 1) << last[0];
 }
@@ -253,6 +254,7 @@ TEST_F(RegistryValues, AKilledSaverLeavesAWholeRecord)
     out += writer.readAllStandardOutput();
     const QList<QByteArray> lines = out.trimmed().split('\n');
     const std::vector<int32_t> record = ReadRecord();
+    ASSERT_EQ(record.size(), 5u);
     EXPECT_TRUE(IsWhole(record)) << record[0] << " " << record[4];
     EXPECT_GE(record[0], 300000 + lines.last().toInt());
 }
