@@ -25,12 +25,9 @@ int16_t BottomRowFlag = 0;
 using frmmain::kDotGreen;
 using frmmain::kDotRed;
 using frmmain::kModule;
-using frmmain::Whole;
 using session::State;
 using session::vbFalse;
 using session::vbTrue;
-
-int32_t frmmain::Whole(double v) { return vb::CLng(v); }
 
 namespace {
 
@@ -496,7 +493,7 @@ void frmMain::Form_Load()
         cmdResume->Move(cmdPause->Left(), cmdPause->Top());
         cmdResume->SetVisible(false);
         cmdResume->SetEnabled(false);
-        ButtonsRightEdge = Whole(double(cmdFinish->Left()) + cmdFinish->Width());
+        ButtonsRightEdge = vb::CLng(double(cmdFinish->Left()) + cmdFinish->Width());
         cmdNavig_Bottom[0]->SetVisible(false);
         cmdPause_Bottom->SetVisible(false);
         cmdResume_Bottom->SetVisible(false);

@@ -14,7 +14,6 @@
 
 using frmmain::kDesignWidth;
 using frmmain::kDotGreen;
-using frmmain::Whole;
 
 namespace {
 
@@ -25,13 +24,13 @@ void MoveControl(C* c, double left, double top, double width, double height)
 {
     if (width < 0 || height < 0)
         vb::Raise(vb::errInvalidPropertyValue);
-    c->Move(Whole(left), Whole(top), Whole(width), Whole(height));
+    c->Move(vb::CLng(left), vb::CLng(top), vb::CLng(width), vb::CLng(height));
 }
 
 template <class C>
 void MoveControl(C* c, double left, double top)
 {
-    c->Move(Whole(left), Whole(top));
+    c->Move(vb::CLng(left), vb::CLng(top));
 }
 
 } // namespace
@@ -211,12 +210,12 @@ void frmMain::ArrangeControls()
 
     // 1. Introduction text.
     IgnoreErrors([&] {
-        int32_t a = Whole(W - lblIntro->Width());
+        int32_t a = vb::CLng(W - lblIntro->Width());
         if (a < 0)
             a = 0;
-        int32_t b = Whole(H - lblIntro->Height());
+        int32_t b = vb::CLng(H - lblIntro->Height());
         if (T + 600 > b)
-            b = Whole(T + 600);
+            b = vb::CLng(T + 600);
         MoveControl(lblIntro, a / 2.0, b / 2.0);
     });
     // 2. Left pane.
@@ -227,7 +226,7 @@ void frmMain::ArrangeControls()
     IgnoreErrors([&] { MoveControl(lblSplit, W / 2 - 45, T + 300, 90, picRightFrame->Height() - 600.0); });
     // 5. Step title.
     IgnoreErrors([&] {
-        int32_t c = Whole(picLeftFrame->Width() - 600.0);
+        int32_t c = vb::CLng(picLeftFrame->Width() - 600.0);
         if (c < 3900)
             c = 3900;
         MoveControl(lblSegmentTitle, 300, 300, c, lblSegmentTitle->Height());
@@ -239,8 +238,8 @@ void frmMain::ArrangeControls()
     });
     // 7. Body diagram, centred in the right pane, pinned to its top-left corner when the pane is smaller.
     IgnoreErrors([&] {
-        x = Whole((double(picRightFrame->Width()) - picShape->Width()) / 2);
-        y = Whole((double(picRightFrame->Height()) - picShape->Height()) / 2);
+        x = vb::CLng((double(picRightFrame->Width()) - picShape->Width()) / 2);
+        y = vb::CLng((double(picRightFrame->Height()) - picShape->Height()) / 2);
         if (x < 0)
             x = 0;
         if (y < 0)
@@ -249,7 +248,7 @@ void frmMain::ArrangeControls()
     });
     // 8. Point caption, right under the diagram.
     IgnoreErrors([&] {
-        MoveControl(lblCurrentPoint, x, Whole(double(picShape->Top()) + picShape->Height() + 150), picShape->Width(),
+        MoveControl(lblCurrentPoint, x, vb::CLng(double(picShape->Top()) + picShape->Height() + 150), picShape->Width(),
                     lblCurrentPoint->Height());
     });
     // 9. and 10. Issue and SUD frames, centred.
@@ -257,23 +256,23 @@ void frmMain::ArrangeControls()
         IgnoreErrors([&] {
             const double dw = double(picRightFrame->Width()) - frame->Width();
             const double dh = double(picRightFrame->Height()) - frame->Height();
-            const int32_t left = dw > 0 ? Whole(dw / 2) : 0;
-            const int32_t top = dh > 0 ? Whole(dh / 2) : 0;
+            const int32_t left = dw > 0 ? vb::CLng(dw / 2) : 0;
+            const int32_t top = dh > 0 ? vb::CLng(dh / 2) : 0;
             MoveControl(frame, left, top);
         });
     }
     // 11. Hands side by side, 600 apart about the pane's centre line.
     IgnoreErrors([&] {
-        int32_t hy = Whole((double(picRightFrame->Height()) - picHandLeft->Height()) / 2);
+        int32_t hy = vb::CLng((double(picRightFrame->Height()) - picHandLeft->Height()) / 2);
         if (hy < 0)
             hy = 0;
-        int32_t l = Whole(picRightFrame->Width() / 2.0 - picHandLeft->Width() - 300);
+        int32_t l = vb::CLng(picRightFrame->Width() / 2.0 - picHandLeft->Width() - 300);
         int32_t r = 0;
         if (l >= 0) {
-            r = Whole(picRightFrame->Width() / 2.0 + 300);
+            r = vb::CLng(picRightFrame->Width() / 2.0 + 300);
         } else {
             l = 0;
-            r = Whole(double(picHandLeft->Width()) + 600);
+            r = vb::CLng(double(picHandLeft->Width()) + 600);
         }
         MoveControl(picHandLeft, l, hy);
         MoveControl(picHandRight, r, hy);
@@ -288,25 +287,25 @@ void frmMain::ArrangeControls()
     // 13. Bottom button row.
     if (!BottomRowFlag) {
         IgnoreErrors([&] {
-            const int32_t rowTop = Whole(double(picLeftFrame->Top()) + picLeftFrame->Height() + 30);
-            int32_t p = Whole(W / 2 - cmdNavig_Bottom[0]->Width() - 600);
+            const int32_t rowTop = vb::CLng(double(picLeftFrame->Top()) + picLeftFrame->Height() + 30);
+            int32_t p = vb::CLng(W / 2 - cmdNavig_Bottom[0]->Width() - 600);
             int32_t q = 0;
             if (p >= 0) {
-                q = Whole(W / 2 + 600);
+                q = vb::CLng(W / 2 + 600);
             } else {
                 p = 0;
-                q = Whole(double(cmdNavig_Bottom[0]->Width()) + 1200);
+                q = vb::CLng(double(cmdNavig_Bottom[0]->Width()) + 1200);
             }
             MoveControl(cmdNavig_Bottom[0], p, rowTop);
             MoveControl(cmdNavig_Bottom[1], q, rowTop);
-            const int32_t m = Whole(W / 2 - cmdPause_Bottom->Width() / 2.0);
+            const int32_t m = vb::CLng(W / 2 - cmdPause_Bottom->Width() / 2.0);
             MoveControl(cmdPause_Bottom, m, rowTop);
             MoveControl(cmdResume_Bottom, m, rowTop);
         });
     }
     // 14. Web-site button at the tool bar's right end, unless the window is too narrow for it.
     IgnoreErrors([&] {
-        const int32_t k = Whole(cmdWeb->Width());
+        const int32_t k = vb::CLng(cmdWeb->Width());
         // The switch point is a 32-bit sum. Past that range it overflows, the comparison fails, and
         // a failed comparison lets the narrow-window place stand.
         const auto fits = [](int64_t v) {
@@ -325,7 +324,7 @@ void frmMain::ArrangeControls()
             MoveControl(cmdWeb, int32_t(std::clamp<int64_t>(flush, lowest, 9540)), cmdWeb->Top());
         }
         else
-            MoveControl(cmdWeb, Whole(W - k - 450), cmdWeb->Top());
+            MoveControl(cmdWeb, vb::CLng(W - k - 450), cmdWeb->Top());
     });
 }
 

@@ -20,7 +20,4 @@ constexpr int kTimeLabelWidth = 735;
 inline const QColor kDotGreen(0, 255, 0);
 inline const QColor kDotRed(255, 0, 0);
 
-// To the nearest whole twip, an exact half to the even neighbour; out of range is an overflow.
-int32_t Whole(double v);
-
 } // namespace frmmain
