@@ -455,16 +455,15 @@ void Label::SetForeColor(const QColor& c)
 
 void Label::mousePressEvent(QMouseEvent* e)
 {
-    pressed = e->button() == Qt::LeftButton;
+    click.Press(e);
     QLabel::mousePressEvent(e);
 }
 
 void Label::mouseReleaseEvent(QMouseEvent* e)
 {
-    const bool click = pressed && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
-    pressed = false;
+    const bool clicked = click.Release(e, rect());
     QLabel::mouseReleaseEvent(e);
-    if (click) {
+    if (clicked) {
         // The click is this label's own: the container beneath must not take it as well.
         e->accept();
         emit Click(Index());
@@ -542,10 +541,17 @@ void PictureBox::resizeEvent(QResizeEvent* e)
         render();
 }
 
+void PictureBox::mousePressEvent(QMouseEvent* e)
+{
+    click.Press(e);
+    QLabel::mousePressEvent(e);
+}
+
 void PictureBox::mouseReleaseEvent(QMouseEvent* e)
 {
+    const bool clicked = click.Release(e, rect());
     QLabel::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
+    if (clicked) {
         // The click is this picture's own: the container beneath must not take it as well.
         e->accept();
         emit Click(Index());

@@ -3,6 +3,7 @@
 // boxes, labels, a slider and a progress bar, plus the plain picture box that holds them. Every
 // control is placed in its container by left, top, width and height in twips and reads them back
 // in twips exactly as set; pixels come from platform/Screen.h only.
+#include "platform/Click.h"
 #include "platform/WindowStyle.h"
 
 #include <QColor>
@@ -229,7 +230,7 @@ private:
     void render();
     QString caption;
     bool markup = false;
-    bool pressed = false;
+    ClickTracker click;
 };
 
 // One run of label markup: the text (escaped), in a colour, optionally underlined.
@@ -276,6 +277,7 @@ signals:
     void Click(int Index);
 
 protected:
+    void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
@@ -283,6 +285,7 @@ private:
     void render();
     QPixmap picture;
     bool stretch = false;
+    ClickTracker click;
 };
 
 // Controls of one kind sharing a name, each reached by its own index (indices may have gaps).

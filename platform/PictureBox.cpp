@@ -52,10 +52,17 @@ Frame::Frame(QWidget* container, int left, int top, int width, int height, const
     setTitle(caption);
 }
 
+void Frame::mousePressEvent(QMouseEvent* e)
+{
+    click.Press(e);
+    QGroupBox::mousePressEvent(e);
+}
+
 void Frame::mouseReleaseEvent(QMouseEvent* e)
 {
+    const bool clicked = click.Release(e, rect());
     QGroupBox::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
+    if (clicked) {
         // The click is this frame's own: the container beneath must not take it as well.
         e->accept();
         emit Click(Index());

@@ -30,7 +30,11 @@ signals:
     void Click(int Index);
 
 protected:
+    void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    ClickTracker click;
 };
 
 } // namespace vb

@@ -192,6 +192,7 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
@@ -224,6 +225,8 @@ private:
     void KeyboardShortcuts();
     // The display's labels and pictures move the session on when clicked.
     void ConnectDisplayClicks();
+    // A click on the window's background itself, not on a control standing on it.
+    vb::ClickTracker backgroundClick;
     // The tool bar and status bar stay at the client area's top and bottom edges at its full width.
     void AlignBars();
 };

@@ -89,12 +89,18 @@ void frmMain::ConnectDisplayClicks()
         connect(picture, &vb::PictureBox::Click, this, [this] { ClickNext(); });
 }
 
+void frmMain::mousePressEvent(QMouseEvent* e)
+{
+    // A press that a control let pass up to the window is not a press on the window.
+    backgroundClick.Press(e, !childAt(e->position().toPoint()));
+    vb::Form::mousePressEvent(e);
+}
+
 void frmMain::mouseReleaseEvent(QMouseEvent* e)
 {
+    const bool clicked = backgroundClick.Release(e, rect()) && !childAt(e->position().toPoint());
     vb::Form::mouseReleaseEvent(e);
-    // Only the background itself: a release that a control let pass up is not a click on the window.
-    const QPoint at = e->position().toPoint();
-    if (e->button() == Qt::LeftButton && rect().contains(at) && !childAt(at))
+    if (clicked)
         Form_Click();
 }
 

@@ -1,3 +1,4 @@
+#include "platform/Display.h"
 #include "platform/Form.h"
 #include "platform/PictureBox.h"
 #include "session/SessionResources.h"
@@ -8,7 +9,8 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    // Ends here, with one line on standard error, where no display can be opened.
+    const std::unique_ptr<QApplication> app = vb::OpenWindowSystem(argc, argv);
     InitSessionResources();
     // Every window of the program, message boxes included, carries the program's icon.
     QApplication::setWindowIcon(vb::SvgIcon(QString::fromLatin1(kProgramIcon)));
@@ -22,7 +24,7 @@ int main(int argc, char** argv)
     }
     // Set only now: the introduction window shown during start-up is the last window for a moment.
     vb::OnLastFormUnloaded([] { QCoreApplication::exit(0); });
-    const int rc = app.exec();
+    const int rc = app->exec();
     delete MainWindow;
     return rc;
 }

@@ -1,5 +1,6 @@
 #include "platform/Controls.h"
 #include "platform/Form.h"
+#include "platform/PictureBox.h"
 #include "platform/Screen.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -304,6 +306,31 @@ TEST(Controls, LabelPlainAndMarkupCaptionsTagAndClick)
     QTest::mouseClick(&link, Qt::LeftButton);
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(link.Tag, QStringLiteral("www.quorvane.example"));
+}
+
+TEST(Controls, ADoubleClickIsOneClickExceptOnButtons)
+{
+    ShownForm f;
+    Label label(f.form.get(), 0, 0, 2000, 600, QStringLiteral("label"));
+    PictureBox picture(f.form.get(), 0, 700, 2000, 600);
+    Frame frame(f.form.get(), 0, 1400, 2000, 600);
+    PushButton button(f.form.get(), 0, 2100, 2000, 600, QStringLiteral("button"));
+    f.show();
+    QWindow* window = f.form->windowHandle();
+    const auto doubleClick = [window](QWidget* w) {
+        // Through the window system, which makes the second press a double-click.
+        QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, window->mapFromGlobal(w->mapToGlobal(w->rect().center())));
+    };
+    const auto count = [&](auto* control, auto signal) {
+        QSignalSpy clicks(control, signal);
+        doubleClick(control);
+        QTest::mouseClick(control, Qt::LeftButton); // a later click counts again
+        return clicks.count();
+    };
+    EXPECT_EQ(count(&label, &Label::Click), 2);
+    EXPECT_EQ(count(&picture, &PictureBox::Click), 2);
+    EXPECT_EQ(count(&frame, &Frame::Click), 2);
+    EXPECT_EQ(count(&button, &PushButton::Click), 3);
 }
 
 TEST(Controls, SliderAndProgressBarArePlaced)

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QWindow>
 
 using session::State;
 
@@ -293,6 +294,47 @@ TEST_F(MainWindowTest, ClicksOnTheDisplayGoWhereNextGoes)
     ASSERT_EQ(form->childAt(background), nullptr);
     QTest::mouseClick(form.get(), Qt::LeftButton, Qt::NoModifier, background);
     EXPECT_EQ(Step(), stepStimulateThymus);
+    EXPECT_TRUE(reports.calls.empty());
+}
+
+// A double-click as the window system gives it: a second press close in time and place, which
+// the system turns into a double-click.
+void DoubleClickOn(QWidget* w, QPoint at = {})
+{
+    QWindow* window = w->window()->windowHandle();
+    if (at.isNull())
+        at = w->rect().center();
+    QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, window->mapFromGlobal(w->mapToGlobal(at)));
+}
+
+TEST_F(ShownWindowTest, ADoubleClickOnTheDisplayMovesOneStep)
+{
+    const QPoint background(2, form->picStatusBar->y() - 3);
+    ASSERT_EQ(form->childAt(background), nullptr);
+    // From each step, a double-click on a control the step shows; the second press is not a click.
+    const struct {
+        StepEnum from;
+        QWidget* widget;
+        QPoint at;
+        StepEnum to;
+    } road[] = {
+        {stepIntro, form->lblIntro, {}, stepStimulateThymus},
+        {stepStimulateThymus, form.get(), background, stepSelectIssue},
+        {stepSelectIssue, form->lblSegmentTitle, {}, stepAssignSUD},
+        {stepAssignSUD, form->picLeftFrame, {}, stepKarateChopLeft},
+        {stepKarateChopLeft, form->picHandLeft, {}, stepTopHead_L},
+        // In a tapping round Next ends the round: once to Relax, not on to the next round.
+        {stepTopHead_L, form->picShape, {}, stepRelax},
+    };
+    for (const auto& move : road) {
+        ASSERT_EQ(Step(), move.from);
+        ASSERT_TRUE(move.widget->isVisible()) << move.from;
+        DoubleClickOn(move.widget, move.at);
+        EXPECT_EQ(Step(), move.to) << move.from;
+    }
+    // Clicks after a double-click are clicks again.
+    ClickOn(form->lblSegmentTitle);
+    EXPECT_EQ(Step(), stepTopHead_L);
     EXPECT_TRUE(reports.calls.empty());
 }
 
