@@ -41,6 +41,10 @@ bool ClickMenuEntry(QWidget* popup, const QString& text, Qt::MouseButton button 
 // The path of this test process's private registry store (QUORVANE_REGISTRY points there).
 QString RegistryPath();
 
+// How long a test waits for a window manager to frame or place a window: ample on a loaded machine
+// running many displays at once; each wait ends as soon as its condition holds.
+inline constexpr int kWindowManagerWaitMs = 10000;
+
 // Saves a widget's picture to $QUORVANE_SHOTS (default build/shots) and returns the file's path.
 QString SaveShot(QWidget* w, const QString& name);
 

@@ -356,7 +356,7 @@ protected:
     std::unique_ptr<frmMain> OpenFramed()
     {
         auto f = Open();
-        framed = QTest::qWaitFor([&] { return f->Height() > f->ScaleHeight(); }, 2000);
+        framed = QTest::qWaitFor([&] { return f->Height() > f->ScaleHeight(); }, testing_support::kWindowManagerWaitMs);
         return f;
     }
     bool framed = false;
@@ -377,7 +377,7 @@ TEST_F(PositionUnderAWindowManager, TheFirstStartIsCentredByItsFramedSize)
         return std::abs(f->Top() - (vb::ScreenHeightTwips() - f->Height()) / 2) <= vb::TwipsPerPixelY() &&
                std::abs(f->Left() - (vb::ScreenWidthTwips() - f->Width()) / 2) <= vb::TwipsPerPixelX();
     };
-    EXPECT_TRUE(QTest::qWaitFor(centred, 2000)) << Bounds(*f);
+    EXPECT_TRUE(QTest::qWaitFor(centred, testing_support::kWindowManagerWaitMs)) << Bounds(*f);
     EXPECT_EQ(f->ScaleWidth(), 17280);
     EXPECT_EQ(f->ScaleHeight(), 10995);
     f->Unload();
@@ -420,7 +420,7 @@ TEST_F(PositionUnderAWindowManager, OnASmallScreenTheWindowStartsInsideIt)
         auto f = OpenFramed();
         if (!framed)
             GTEST_SKIP() << "the display has no window manager";
-        EXPECT_TRUE(QTest::qWaitFor([&] { return InsideTheAvailableArea(*f); }, 2000)) << left << ": " << Bounds(*f);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return InsideTheAvailableArea(*f); }, testing_support::kWindowManagerWaitMs)) << left << ": " << Bounds(*f);
         EXPECT_NEAR(f->Width(), area.width(), vb::TwipsPerPixelX()) << left;
         EXPECT_NEAR(f->Height(), area.height(), vb::TwipsPerPixelY()) << left;
         EXPECT_EQ(f->WindowState(), vb::vbNormal);

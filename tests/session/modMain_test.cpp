@@ -261,13 +261,13 @@ TEST(CenterFormTest, UnderAWindowManagerTheFramedWindowIsCentred)
     f.Load();
     CenterForm(f);
     f.Show();
-    if (!QTest::qWaitFor([&] { return f.Height() > f.ScaleHeight(); }, 2000))
+    if (!QTest::qWaitFor([&] { return f.Height() > f.ScaleHeight(); }, testing_support::kWindowManagerWaitMs))
         GTEST_SKIP() << "the display has no window manager";
     const auto centred = [&] {
         return std::abs(f.Top() - (vb::ScreenHeightTwips() - f.Height()) / 2) <= vb::TwipsPerPixelY() &&
                std::abs(f.Left() - (vb::ScreenWidthTwips() - f.Width()) / 2) <= vb::TwipsPerPixelX();
     };
-    EXPECT_TRUE(QTest::qWaitFor(centred, 2000))
+    EXPECT_TRUE(QTest::qWaitFor(centred, testing_support::kWindowManagerWaitMs))
         << "outer " << f.Left() << "," << f.Top() << " " << f.Width() << "x" << f.Height();
     f.Unload();
 }

@@ -127,8 +127,8 @@ TEST_F(ErrorReportTest, TheReportIsCentredOnTheScreenWithItsFrame)
         };
         // Under a window manager, wait for the frame before judging.
         if (QGuiApplication::platformName() != QLatin1String("offscreen"))
-            (void)QTest::qWaitFor([f] { return f->Height() > f->ScaleHeight(); }, 2000);
-        EXPECT_TRUE(QTest::qWaitFor(centred, 2000))
+            (void)QTest::qWaitFor([f] { return f->Height() > f->ScaleHeight(); }, testing_support::kWindowManagerWaitMs);
+        EXPECT_TRUE(QTest::qWaitFor(centred, testing_support::kWindowManagerWaitMs))
             << "outer " << f->Left() << "," << f->Top() << " " << f->Width() << "x" << f->Height();
     });
 }
