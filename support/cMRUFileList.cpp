@@ -396,8 +396,15 @@ bool cMRUFileList::Load(bool pblnUseRegistry, cRegistry* cR)
             reg.setValueKey(EntryValueName(i));
             // A read that finds the value sets its type: left at none, the value is missing.
             reg.setValueType(REG_NONE);
-            const QString path = CStr(reg.Value());
+            QString path = CStr(reg.Value());
             const bool present = reg.ValueType() != static_cast<int32_t>(REG_NONE);
+            // '%' is an ordinary character in a file name: where the expansion names no file, the
+            // text as saved may.
+            if (reg.ValueType() == static_cast<int32_t>(REG_EXPAND_SZ) && SearchFile(path) != Search::Found) {
+                const QString saved = CStr(reg.UnexpandedValue());
+                if (SearchFile(saved) == Search::Found)
+                    path = saved;
+            }
             if (SearchFile(path) == Search::Found) {
                 ++kept;
                 Entry(kept) = path;

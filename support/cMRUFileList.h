@@ -51,8 +51,9 @@ public:
     // Reads "mru.ini"; a missing file gives a maximum of 6, no entries and a new file. Anything
     // wrong in the file is reported and what was read before it stays.
     void MRU_Read();
-    // Reads the list. Registry storage: a missing key leaves the list alone; entries whose file is
-    // gone are dropped (and their values removed); an error ends the load with false, silently.
+    // Reads the list. Registry storage: a missing key leaves the list alone; a path holding %NAME%
+    // comes back expanded when that names a file, else as saved when that does; entries whose file
+    // is gone are dropped (and their values removed); an error ends the load with false, silently.
     bool Load(bool pblnUseRegistry, cRegistry* cR = nullptr);
 
 private:

@@ -141,7 +141,11 @@ bool cRegistry::DeleteValue()
     return true;
 }
 
-RegValue cRegistry::Value()
+RegValue cRegistry::Value() { return Read(true); }
+
+RegValue cRegistry::UnexpandedValue() { return Read(false); }
+
+RegValue cRegistry::Read(bool expand)
 {
     KeyHandle key;
     key.Took(RegOpenKeyExA(mlngClassKey, mstrSectionKey.toUtf8(), 0, KEY_QUERY_VALUE, &key.handle));
@@ -164,7 +168,7 @@ RegValue cRegistry::Value()
         // The terminating zero is not part of the text; a value stored without one loses nothing.
         if (text.endsWith('\0'))
             text.chop(1);
-        if (type == REG_EXPAND_SZ)
+        if (type == REG_EXPAND_SZ && expand)
             return ExpandEnvString(text);
         return QString::fromUtf8(text);
     }

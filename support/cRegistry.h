@@ -52,6 +52,9 @@ public:
     // trailing 0. A successful read sets ValueType to the stored type; a value or key that cannot be
     // read gives a copy of Default and leaves ValueType alone. Never raises.
     RegValue Value();
+    // Reads ValueKey as Value does, except that a REG_EXPAND_SZ text comes back as it was stored,
+    // its %NAME% references left as they are.
+    RegValue UnexpandedValue();
     // Writes vValue as ValueType says, creating the key first (the key stays even when the write
     // then fails):
     //   REG_SZ, REG_EXPAND_SZ: the text with a terminating zero, stored as REG_EXPAND_SZ when a
@@ -88,6 +91,7 @@ public:
 private:
     static int32_t SwapLongBytes(int32_t lValue);
     static QString ExpandEnvString(const QByteArray& sText);
+    RegValue Read(bool expand);
     [[noreturn]] void RaiseError(int32_t number, const QString& description) const;
     QString SetValueMessage(const RegValue& vValue) const;
 

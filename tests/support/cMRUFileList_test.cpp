@@ -543,6 +543,48 @@ TEST_F(RecentFiles, RegistryStorageRoundTripsAndStoresABlankForAnEmptyEntry)
     EXPECT_EQ(Raw(HKEY_CURRENT_USER, ListKey, "File2"), "<no value>");
 }
 
+TEST_F(RecentFiles, APercentNameComesBackAsSavedUnlessItsExpansionNamesAFile)
+{
+    // '%' is an ordinary character in a file name; the registry stores such a path for expansion.
+    qputenv("QV_MRU_PART", "part");
+    ASSERT_FALSE(qgetenv("HOME").isEmpty());
+    struct Case {
+        QString name;     // the file that exists
+        QString expanded; // the name the stored text expands to
+    } cases[] = {
+        {QStringLiteral("report%HOME%.txt"), QStringLiteral("report") + qEnvironmentVariable("HOME") + QStringLiteral(".txt")},
+        {QStringLiteral("50%QV_MRU_PART%off.txt"), QStringLiteral("50partoff.txt")},
+    };
+    for (const Case& c : cases) {
+        const QString saved = Touch(c.name);
+        cMRUFileList list;
+        list.setMaxFileCount(6);
+        list.AddFile(saved);
+        cRegistry reg = ListRegistry();
+        ASSERT_TRUE(list.Save(true, &reg));
+        uint32_t type = 0;
+        ASSERT_EQ(Raw(HKEY_CURRENT_USER, ListKey, "File1", &type), QFile::encodeName(saved) + '\0');
+        ASSERT_EQ(type, REG_EXPAND_SZ);
+
+        // The expansion names no file: the entry stays as it was saved, and so does its value.
+        cMRUFileList back;
+        EXPECT_TRUE(back.Load(true, &reg));
+        EXPECT_EQ(Entries(back), QStringList{saved}) << c.name.toStdString();
+        EXPECT_EQ(Raw(HKEY_CURRENT_USER, ListKey, "File1"), QFile::encodeName(saved) + '\0');
+
+        // Where the expansion does name a file, that is the entry, as before.
+        const QString expanded = dir.filePath(c.expanded);
+        if (QDir().mkpath(QFileInfo(expanded).path()) && QFile(expanded).open(QIODevice::WriteOnly)) {
+            cMRUFileList both;
+            EXPECT_TRUE(both.Load(true, &reg));
+            EXPECT_EQ(Entries(both), QStringList{expanded}) << c.name.toStdString();
+        } else {
+            ADD_FAILURE() << "could not create " << expanded.toStdString();
+        }
+        QFile::remove(saved);
+    }
+}
+
 TEST_F(RecentFiles, ARegistryLoadDropsGoneFilesAndAGapCostsNothingAfterIt)
 {
     const QString a = Touch(QStringLiteral("a"));

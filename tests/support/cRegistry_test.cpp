@@ -172,6 +172,10 @@ TEST_F(RegistryObject, TextWritesChooseExpandableByTheirPercentSigns)
             EXPECT_EQ(Raw(HKEY_CURRENT_USER, r.SectionKey(), "V", &type), c.text.toUtf8() + '\0');
             EXPECT_EQ(type, c.stored) << c.text.toStdString();
             EXPECT_EQ(std::get<QString>(r.Value()), c.read);
+            // Read unexpanded, every text comes back as it was written, and the type is still found.
+            r.setValueType(REG_NONE);
+            EXPECT_EQ(std::get<QString>(r.UnexpandedValue()), c.text);
+            EXPECT_EQ(r.ValueType(), int32_t(c.stored));
         }
     }
     cRegistry multi = At(QStringLiteral("Write"), REG_MULTI_SZ);

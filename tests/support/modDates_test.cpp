@@ -6,10 +6,13 @@
 #include "platform/VbError.h"
 
 #include <QDate>
+#include <QDateTime>
+#include <QTime>
 #include <QLocale>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -41,15 +44,57 @@ TEST(FormatYMD, WritesTheDateByItsFlags)
         EXPECT_EQ(FormatYMD(c.date, c.longMonth, c.dashes, c.twoDigitYear), c.text) << c.date;
 }
 
+// Makes name the user's locale while it lives.
+class UserLocale {
+public:
+    explicit UserLocale(const char* name) { QLocale::setDefault(QLocale(QString::fromLatin1(name))); }
+    ~UserLocale() { QLocale::setDefault(saved); }
+    UserLocale(const UserLocale&) = delete;
+    UserLocale& operator=(const UserLocale&) = delete;
+
+private:
+    const QLocale saved;
+};
+
+// What DateToYMD gives, or the number of the error it raises as a negative number.
+int32_t ReadOrError(const QString& text)
+{
+    try {
+        return DateToYMD(text);
+    } catch (const vb::VbError& e) {
+        return -e.Number;
+    }
+}
+
+constexpr int32_t Refused = -13;
+
 TEST(DateToYMD, ReadsDatesAsTheUserWritesThem)
 {
     EXPECT_EQ(DateToYMD(QString()), 0);
     const QDate day(2016, 8, 31);
-    const QLocale user = QLocale::system();
-    for (const QString& text : {QStringLiteral("31 August 2016"), QStringLiteral("August 31, 2016"),
-                                QStringLiteral("2016-08-31"), user.toString(day, QLocale::ShortFormat),
-                                user.toString(day, QLocale::LongFormat)})
-        EXPECT_EQ(DateToYMD(text), 20160831) << text.toStdString();
+    {
+        const QLocale user;
+        for (const QString& text : {QStringLiteral("31 August 2016"), QStringLiteral("August 31, 2016"),
+                                    QStringLiteral("2016-08-31"), user.toString(day, QLocale::ShortFormat),
+                                    user.toString(day, QLocale::LongFormat)})
+            EXPECT_EQ(DateToYMD(text), 20160831) << text.toStdString();
+    }
+    // The date forms each locale writes itself.
+    for (const char* name : {"en_US", "de_DE", "en_GB", "fr_FR", "es_ES", "sv_SE", "nl_NL", "ru_RU", "fi_FI", "hu_HU",
+                             "ja_JP", "zh_CN", "ko_KR"}) {
+        UserLocale setting(name);
+        const QLocale user;
+        for (QLocale::FormatType type : {QLocale::ShortFormat, QLocale::LongFormat, QLocale::NarrowFormat}) {
+            const QString text = user.toString(day, type);
+            EXPECT_EQ(ReadOrError(text), 20160831) << name << " " << text.toStdString();
+        }
+    }
+    // And with the time after the date, as h:mm and AM or PM, or as H:mm.
+    for (const char* name : {"en_US", "de_DE", "en_GB", "fr_FR", "es_ES", "sv_SE", "ja_JP", "zh_CN"}) {
+        UserLocale setting(name);
+        const QString text = QLocale().toString(QDateTime(day, QTime(22, 30)), QLocale::ShortFormat);
+        EXPECT_EQ(ReadOrError(text), 20160831) << name << " " << text.toStdString();
+    }
     EXPECT_EQ(DateToYMD(QStringLiteral("1 January 1000")), 10000101);
     for (const QString& text : {QStringLiteral("not a date"), QStringLiteral("31 February 2016"), QStringLiteral(" ")}) {
         try {
@@ -57,6 +102,129 @@ TEST(DateToYMD, ReadsDatesAsTheUserWritesThem)
             ADD_FAILURE() << text.toStdString();
         } catch (const vb::VbError& e) {
             EXPECT_EQ(e.Number, 13);
+        }
+    }
+}
+
+TEST(DateToYMD, ReadsTheLocalesOrderMonthNamesTimesAndTwoDigitYears)
+{
+    struct Case {
+        const char* locale;
+        const char* text;
+        int32_t ymd;
+    } cases[] = {
+        // Month, day, year.
+        {"en_US", "8/31/2016", 20160831},
+        {"en_US", "8/31/16", 20160831},
+        {"en_US", "08-31-2016", 20160831},
+        {"en_US", "8.31.2016", 20160831},
+        {"en_US", "8 31 2016", 20160831},
+        {"en_US", "8, 31, 2016", 20160831},
+        {"en_US", "8/31/2016 10:30 PM", 20160831},
+        {"en_US", "8/31/2016 10:30pm", 20160831},
+        {"en_US", "8/31/2016 23:59", 20160831},
+        {"en_US", "8/31/2016 12:00:59 am", 20160831},
+        {"en_US", "10:30 8/31/2016", 20160831},
+        {"en_US", "31-Aug-2016", 20160831},
+        {"en_US", "31-August-2016", 20160831},
+        {"en_US", "Aug 31, 16", 20160831},
+        {"en_US", "31-Aug-16", 20160831},
+        {"en_US", "August 31, 2016", 20160831},
+        {"en_US", "august 31 2016", 20160831},
+        {"en_US", "31 AUG. 2016 7:05:00 AM", 20160831},
+        {"en_US", "2016-08-31", 20160831},
+        {"en_US", "2016 Aug 31", 20160831},
+        {"en_US", "2/29/00", 20000229},
+        {"en_US", "2/29/2000", 20000229},
+        {"en_US", "29-Feb-96", 19960229},
+        {"en_US", "1/1/30", 19300101},
+        {"en_US", "12/31/29", 20291231},
+        {"en_US", "1/1/5", 20050101},
+        {"en_US", "12/31/9999", 99991231},
+        {"en_US", "1/1/100", 1000101},
+        {"en_US", "Wednesday, August 31, 2016", 20160831},
+        {"en_US", "31.08.2016 10:30", Refused}, // month 31
+        {"en_US", "31/8/2016", Refused},
+        {"en_US", "2/30/2016", Refused},
+        {"en_US", "2/29/2015", Refused},
+        {"en_US", "2/29/1900", Refused},
+        {"en_US", "29-Feb-01", Refused},
+        {"en_US", "0/12/2016", Refused},
+        {"en_US", "12/0/2016", Refused},
+        {"en_US", "1/1/0099", Refused},
+        {"en_US", "1/1/10000", Refused},
+        {"en_US", "8/31/2016 24:00", Refused},
+        {"en_US", "8/31/2016 13:00 PM", Refused},
+        {"en_US", "8/31/2016 10:60", Refused},
+        {"en_US", "8/31/2016 10:30:60", Refused},
+        {"en_US", "8/31/2016 10:30 XM", Refused},
+        {"en_US", "8/31/2016 PM", Refused},
+        {"en_US", "8/31/2016 10:30 10:30", Refused},
+        {"en_US", "8/31/2016 10:", Refused},
+        {"en_US", "8/31/2016 +1", Refused},
+        {"en_US", "8/31", Refused},
+        {"en_US", "8/31/2016/1", Refused},
+        {"en_US", "10:30", Refused},
+        {"en_US", "31-Aug-Sep-2016", Refused},
+        {"en_US", "31-Aug-12-2016", Refused},
+        {"en_US", "31-Foo-2016", Refused},
+        {"en_US", "031/08/2016", Refused},
+        // Day, month, year; the locale's own month names as well as English ones.
+        {"de_DE", "31.08.2016", 20160831},
+        {"de_DE", "31.08.16", 20160831},
+        {"de_DE", "31.8.2016 10:30", 20160831},
+        {"de_DE", "31.08.2016 23:59:59", 20160831},
+        {"de_DE", "31/08/2016", 20160831},
+        {"de_DE", "31. August 2016", 20160831},
+        {"de_DE", "31. Aug. 2016", 20160831},
+        {"de_DE", "31-Aug-16", 20160831},
+        {"de_DE", "Aug 31, 16", 20160831},
+        {"de_DE", "August 31, 2016", 20160831},
+        {"de_DE", "1. März 2016", 20160301},
+        {"de_DE", "1. MÄRZ 2016", 20160301},
+        {"de_DE", "1. Mär 2016", 20160301},
+        {"de_DE", "31. Mai 2016", 20160531},
+        {"de_DE", "31-May-2016", 20160531},
+        {"de_DE", "31 Dez 99", 19991231},
+        {"de_DE", "29.02.00", 20000229},
+        {"de_DE", "29/02/00", 20000229},
+        {"de_DE", "2016-08-31", 20160831},
+        {"de_DE", "Mittwoch, 31. August 2016", 20160831},
+        {"de_DE", "8/31/2016", Refused},
+        {"de_DE", "30.02.2016", Refused},
+        {"de_DE", "29.02.01", Refused},
+        {"de_DE", "31.08.2016 25:00", Refused},
+        {"de_DE", "31. Augus 2016", Refused},
+        {"de_DE", "kein Datum", Refused},
+    };
+    for (const Case& c : cases) {
+        UserLocale user(c.locale);
+        EXPECT_EQ(ReadOrError(QString::fromUtf8(c.text)), c.ymd) << c.locale << " " << c.text;
+    }
+}
+
+TEST(DateToYMD, ReadsBackEveryTextFormatYMDWrites)
+{
+    std::vector<QDate> days;
+    // Every day around both ends of the two-digit years' window; in every year, the last of
+    // February (29 in leap years, 28 in others) and a day of another month.
+    for (QDate d(1928, 1, 1); d <= QDate(2032, 12, 31); d = d.addDays(1))
+        days.push_back(d);
+    for (int year = 1000; year <= 9999; ++year) {
+        days.push_back(QDate(year, 3, 1).addDays(-1));
+        days.push_back(QDate(year, year % 12 + 1, year % 28 + 1));
+    }
+    for (const char* locale : {"en_US", "de_DE"}) {
+        UserLocale user(locale);
+        for (const QDate& d : days) {
+            const int32_t ymd = d.year() * 10000 + d.month() * 100 + d.day();
+            for (int flags = 0; flags < 8; ++flags) {
+                const bool twoDigitYear = (flags & 4) != 0;
+                if (twoDigitYear && (d.year() < 1930 || d.year() > 2029))
+                    continue;
+                const QString text = FormatYMD(ymd, (flags & 1) != 0, (flags & 2) != 0, twoDigitYear);
+                ASSERT_EQ(ReadOrError(text), ymd) << locale << " " << text.toStdString();
+            }
         }
     }
 }
