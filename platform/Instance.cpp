@@ -86,22 +86,34 @@ int PrivateLockFolder()
     return OpenPrivateFolder(own, O_NOFOLLOW);
 }
 
+// The folder of the store's file, for lock files named in it (however long a path to them would
+// be), or -1.
+int StoreFolder(const QByteArray& file)
+{
+    const qsizetype slash = file.lastIndexOf('/');
+    if (file.isEmpty() || slash < 0)
+        return -1;
+    return ::open(slash == 0 ? "/" : file.left(slash).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
 // This copy's mark, held for the process's life, and where it lies. The lock files lie beside the
 // store, where every copy that uses it, of any user, finds them; where they cannot be made there (a
 // folder the user may not write, or one that is not there) they lie in the user's private folder,
 // named after the store's path, so that the copies of this user still see each other.
 struct Presence {
     QByteArray store;
-    Fd folder;         // the private folder; -1 while the files lie beside the store
-    QByteArray prefix; // the lock files' names up to their suffix
+    Fd folder;         // the folder the lock files lie in: the store's, or the private one
+    QByteArray prefix; // the lock files' names in it up to their suffix
     Fd mark;
 
     void Place(const QByteArray& file)
     {
         store = file;
-        folder.reset();
-        prefix = file;
-        mark.reset(file.isEmpty() ? -1 : OpenLockFile(AT_FDCWD, file + MarkSuffix));
+        mark.reset();
+        folder.reset(StoreFolder(file));
+        prefix = file.mid(file.lastIndexOf('/') + 1);
+        if (folder.get() >= 0)
+            mark.reset(OpenLockFile(folder.get(), prefix + MarkSuffix));
         if (mark.get() >= 0)
             return;
         folder.reset(PrivateLockFolder());
@@ -109,7 +121,7 @@ struct Presence {
         if (folder.get() >= 0)
             mark.reset(OpenLockFile(folder.get(), prefix + MarkSuffix));
     }
-    int OpenGate() const { return OpenLockFile(folder.get() >= 0 ? folder.get() : AT_FDCWD, prefix + GateSuffix); }
+    int OpenGate() const { return OpenLockFile(folder.get(), prefix + GateSuffix); }
 };
 Presence& ThisCopy()
 {

@@ -19,7 +19,12 @@
 // of the program is read as far as this version understands it and never written. A file that is
 // damaged or not a store of ours is kept beside the store under a new name and a new store is
 // started, unless a process has that file open: it then stays as it is, reads answer nothing and
-// writes are refused until the file is free.
+// writes are refused until the file is free. Something other than a plain file in the store's place
+// or in that of its side files (a FIFO, a folder, a device) is never opened: reads answer nothing
+// and writes are refused. The store may lie in a folder of any depth.
+//
+// What keeps settings from being kept (a store that cannot be opened or written, a save that
+// fails) is said on standard error, one line naming the file and the reason, once a run.
 
 #include <QByteArray>
 #include <QString>

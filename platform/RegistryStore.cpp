@@ -7,8 +7,10 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
@@ -111,12 +113,25 @@ bool IsDamage(int rc)
     return (rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB;
 }
 
-// Opens a connection to a store file. A store is data, never code: nothing that the file brings
-// runs (no trigger, no view, no function its schema names), and no statement may change the file
-// other than through its rows. The connection is made even when the opening fails, and must be closed.
+// Why a call on a connection failed, in SQLite's words, with the system's where a file failed it.
+QByteArray Reason(sqlite3* conn, int rc)
+{
+    if (!conn || sqlite3_errcode(conn) == SQLITE_OK)
+        return sqlite3_errstr(rc);
+    QByteArray text = sqlite3_errmsg(conn);
+    const int system = sqlite3_system_errno(conn);
+    if (system != 0 && ((rc & 0xFF) == SQLITE_IOERR || (rc & 0xFF) == SQLITE_CANTOPEN))
+        text += QByteArray(" (") + std::strerror(system) + ')';
+    return text;
+}
+
+// Opens a connection to a store file by its folder's alias (or to ":memory:"). A store is data,
+// never code: nothing that the file brings runs (no trigger, no view, no function its schema
+// names), and no statement may change the file other than through its rows. The connection is
+// made even when the opening fails, and must be closed.
 int OpenConnection(const QByteArray& name, int flags, sqlite3** conn)
 {
-    const int rc = sqlite3_open_v2(name.constData(), conn, flags, nullptr);
+    const int rc = sqlite3_open_v2(name.constData(), conn, flags, FolderVfsName());
     if (rc != SQLITE_OK)
         return rc;
     sqlite3_db_config(*conn, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
@@ -141,33 +156,43 @@ const QByteArray& OurShape()
     return shape;
 }
 
-bool Exists(const QByteArray& file)
+// Every file of the store is named in its folder: a path through the folder may be longer than
+// the system takes as a whole.
+bool Exists(const SqliteFolder& folder, const QByteArray& name)
 {
     struct stat st {};
-    return ::lstat(file.constData(), &st) == 0;
+    return ::fstatat(folder.Fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-// The folder of an absolute path.
-QByteArray FolderOf(const QByteArray& file)
+// Whether something that is not a plain file stands under the name.
+bool IsNotAPlainFile(const SqliteFolder& folder, const QByteArray& name)
 {
-    const qsizetype slash = file.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : file.left(slash);
+    struct stat st {};
+    return ::fstatat(folder.Fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(st.st_mode);
 }
 
-// Whether this user may write the store: its folder, and the file itself when it exists.
-bool MayWrite(const QByteArray& file)
+// Why this user may not write the store, its folder or the file itself when it exists; empty when
+// they may.
+QByteArray WriteRefusal(const SqliteFolder& folder)
 {
-    if (::access(FolderOf(file).constData(), W_OK | X_OK) != 0)
-        return false;
-    return ::access(file.constData(), F_OK) != 0 || ::access(file.constData(), R_OK | W_OK) == 0;
+    const auto why = [](const char* what) {
+        return errno == EACCES || errno == EPERM ? QByteArray("the ") + what + " may not be written"
+                                                 : QByteArray(std::strerror(errno));
+    };
+    if (::faccessat(folder.Fd(), ".", W_OK | X_OK, 0) != 0)
+        return why("folder");
+    const char* file = folder.Name().constData();
+    if (::faccessat(folder.Fd(), file, F_OK, 0) == 0 && ::faccessat(folder.Fd(), file, R_OK | W_OK, 0) != 0)
+        return why("file");
+    return {};
 }
 
 // Whether any process (this one included) has the file open. Looks through /proc, so it sees
 // the processes this user may inspect: those that can use the user's store.
-bool FileIsOpenAnywhere(const QByteArray& file)
+bool FileIsOpenAnywhere(const SqliteFolder& folder)
 {
     struct stat target {};
-    if (::stat(file.constData(), &target) != 0)
+    if (::fstatat(folder.Fd(), folder.Name().constData(), &target, 0) != 0)
         return false;
     DIR* proc = ::opendir("/proc");
     if (!proc)
@@ -199,10 +224,13 @@ bool FileIsOpenAnywhere(const QByteArray& file)
 
 // Whether some process holds a lock on the file (SQLite locks its shared memory for as long as
 // a connection uses it). Call only when this process holds no lock on it: closing the descriptor
-// would drop this process's own locks.
-bool FileIsLocked(const QByteArray& file)
+// would drop this process's own locks. Anything but a plain file is left unopened.
+bool FileIsLocked(const SqliteFolder& folder, const QByteArray& name)
 {
-    const int fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (!Exists(folder, name) || IsNotAPlainFile(folder, name))
+        return false;
+    const int fd =
+        ::openat(folder.Fd(), name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return false;
     struct flock probe {};
@@ -215,68 +243,74 @@ bool FileIsLocked(const QByteArray& file)
 
 // Whether a process has the store open: seen in /proc (this user's processes), or by the locks
 // that a SQLite connection of any user holds.
-bool StoreInUse(const QByteArray& file)
+bool StoreInUse(const SqliteFolder& folder)
 {
-    return FileIsOpenAnywhere(file) || FileIsLocked(file) || FileIsLocked(file + SharedMemorySuffix);
+    return FileIsOpenAnywhere(folder) || FileIsLocked(folder, folder.Name()) ||
+           FileIsLocked(folder, folder.Name() + SharedMemorySuffix);
 }
 
 // A leftover of this user's own that this user may not write.
-bool IsUnwritableLeftover(const QByteArray& file, bool mustBeEmpty)
+bool IsUnwritableLeftover(const SqliteFolder& folder, const QByteArray& name, bool mustBeEmpty)
 {
     struct stat st {};
-    return ::lstat(file.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-           (!mustBeEmpty || st.st_size == 0) && ::access(file.constData(), R_OK | W_OK) != 0;
+    return ::fstatat(folder.Fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+           st.st_uid == ::geteuid() && (!mustBeEmpty || st.st_size == 0) &&
+           ::faccessat(folder.Fd(), name.constData(), R_OK | W_OK, 0) != 0;
 }
 
 // A copy of the program that could only read the store, or an older build of it, may have left
 // shared memory (or an empty log) that this user cannot write; SQLite would then refuse every
 // save. Neither holds data of its own (the shared memory is rebuilt from the log), so once no
 // process uses the store they are removed.
-void RemoveUnwritableLeftovers(const QByteArray& file)
+void RemoveUnwritableLeftovers(const SqliteFolder& folder)
 {
-    const QByteArray shm = file + SharedMemorySuffix;
-    const QByteArray wal = file + WalSuffix;
-    const bool staleShm = IsUnwritableLeftover(shm, false);
-    const bool staleWal = IsUnwritableLeftover(wal, true);
-    if ((!staleShm && !staleWal) || StoreInUse(file))
+    const QByteArray shm = folder.Name() + SharedMemorySuffix;
+    const QByteArray wal = folder.Name() + WalSuffix;
+    const bool staleShm = IsUnwritableLeftover(folder, shm, false);
+    const bool staleWal = IsUnwritableLeftover(folder, wal, true);
+    if ((!staleShm && !staleWal) || StoreInUse(folder))
         return;
     if (staleShm)
-        ::unlink(shm.constData());
+        ::unlinkat(folder.Fd(), shm.constData(), 0);
     if (staleWal)
-        ::unlink(wal.constData());
+        ::unlinkat(folder.Fd(), wal.constData(), 0);
 }
 
 // How a reader opens a store it may not write. With a writer's log and shared memory present it
 // reads through them; otherwise it reads the file as it stands, which creates nothing beside it
 // (a log or shared memory left by a read-only opening would break the next writer).
-QByteArray ReadOnlyUri(const QByteArray& file)
+QByteArray ReadOnlyUri(const SqliteFolder& folder)
 {
-    const bool writerPresent = Exists(file + WalSuffix) && Exists(file + SharedMemorySuffix);
-    return "file:" + file.toPercentEncoding("/") +
-           (writerPresent ? "?mode=ro" : "?immutable=1");
+    const bool writerPresent =
+        Exists(folder, folder.Name() + WalSuffix) && Exists(folder, folder.Name() + SharedMemorySuffix);
+    return "file:" + folder.Alias().toPercentEncoding("/") + (writerPresent ? "?mode=ro" : "?immutable=1");
 }
 
 // An exclusive lock file beside the store, held while a bad file is examined and set aside, and
 // removed again on release. A waiter that wakes on a lock file already removed tries afresh, so
-// that two holders never think they hold it at once. A lock that another process keeps longer
-// than a write may take is not waited for: the file is then left where it is.
+// that two holders never think they hold it at once. A lock that another program keeps longer
+// than a write may take is not waited for: the file is then left where it is, as it is when
+// something other than a plain file stands in the lock file's place.
 class AsideLock {
 public:
-    explicit AsideLock(const QByteArray& file) : name(file + LockSuffix)
+    explicit AsideLock(const SqliteFolder& folder) : at(folder.Fd()), name(folder.Name() + LockSuffix)
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(BusyTimeoutMs);
         for (;;) {
-            fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+            fd = ::openat(at, name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY,
+                          0600);
             if (fd < 0)
                 return; // an unwritable folder: nothing there can be moved anyway
-            if (!LockFileBy(fd, LOCK_EX, deadline)) {
-                ::close(fd);
-                fd = -1;
-                timedOut = true;
+            struct stat held {}, named {};
+            if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+                Refuse("its lock file " + folder.PathOf(name) + " is not a plain file");
                 return;
             }
-            struct stat held {}, named {};
-            if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_dev == named.st_dev &&
+            if (!LockFileBy(fd, LOCK_EX, deadline)) {
+                Refuse("another program keeps its lock file " + folder.PathOf(name));
+                return;
+            }
+            if (::fstatat(at, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 && held.st_dev == named.st_dev &&
                 held.st_ino == named.st_ino)
                 return;
             ::close(fd);
@@ -286,19 +320,28 @@ public:
     {
         if (fd < 0)
             return;
-        ::unlink(name.constData());
+        ::unlinkat(at, name.constData(), 0);
         ::flock(fd, LOCK_UN);
         ::close(fd);
     }
     AsideLock(const AsideLock&) = delete;
     AsideLock& operator=(const AsideLock&) = delete;
-    // False when another process kept the lock for the whole wait.
-    bool Usable() const { return !timedOut; }
+    // Why the lock cannot be had: another process kept it for the whole wait, or it is not a file.
+    // Empty when it is held, or when none can be made.
+    const QByteArray& Refusal() const { return refusal; }
 
 private:
+    void Refuse(const QByteArray& why)
+    {
+        ::close(fd);
+        fd = -1;
+        refusal = why;
+    }
+
+    int at;
     QByteArray name;
     int fd = -1;
-    bool timedOut = false;
+    QByteArray refusal;
 };
 
 } // namespace
@@ -318,30 +361,52 @@ int32_t RegistryStore::Ensure()
     if (failedOpening != ERROR_SUCCESS && now < failedUntil)
         return failedOpening;
     const int32_t result = Open();
+    if (result != ERROR_SUCCESS) {
+        Disconnect();
+        folder.Close();
+    }
     const auto end = std::chrono::steady_clock::now();
     failedOpening = result != ERROR_SUCCESS && end - now >= LongOpening ? result : ERROR_SUCCESS;
     failedUntil = end + std::chrono::milliseconds(BusyTimeoutMs);
     return result;
 }
 
-void RegistryStore::Close()
+void RegistryStore::Disconnect()
 {
-    failedOpening = ERROR_SUCCESS;
     statements.Clear();
     if (db)
         sqlite3_close_v2(db);
     db = nullptr;
     readOnly = false;
+    writeRefusal.clear();
     newer = false;
-    newerReported = false;
+}
+
+void RegistryStore::Close()
+{
+    failedOpening = ERROR_SUCCESS;
+    Disconnect();
+    // Only once no connection uses its alias.
+    folder.Close();
     if (depth > 0)
         broken = true;
 }
 
 int32_t RegistryStore::Fail(int rc)
 {
-    if (IsDamage(rc))
+    return Failed(rc, depth > 0);
+}
+
+int32_t RegistryStore::Failed(int rc, bool saving)
+{
+    if (IsDamage(rc)) {
         Close();
+        return FromSqlite(rc);
+    }
+    if (saving)
+        Report(Path(), "could not be written: " + Reason(db, rc) + "; the settings were not saved.");
+    else
+        Report(Path(), "could not be read: " + Reason(db, rc) + "; the defaults are used.");
     return FromSqlite(rc);
 }
 
@@ -362,16 +427,16 @@ int32_t RegistryStore::BeginWrite()
     if (int32_t r = Ensure())
         return r;
     if (readOnly) {
-        if (newer && !newerReported) {
-            newerReported = true;
+        if (newer)
             Report(Path(), "was written by a newer version of Quorvane; this version reads it and leaves it as it is,"
                            " so settings are not saved.");
-        }
+        else
+            Report(Path(), "cannot be written: " + writeRefusal + "; settings are not saved.");
         return ERROR_ACCESS_DENIED;
     }
     const int rc = Exec(depth == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT inner");
     if (rc != SQLITE_OK)
-        return Fail(rc);
+        return Failed(rc, true);
     ++depth;
     return ERROR_SUCCESS;
 }
@@ -389,8 +454,10 @@ int32_t RegistryStore::EndWrite(int32_t result)
     if (result == ERROR_SUCCESS) {
         const int rc = Exec(outer ? "COMMIT" : "RELEASE inner");
         if (rc != SQLITE_OK) {
-            Exec(undo);
-            result = Fail(rc);
+            // Said while SQLite still holds the reason; a file closed as damaged has been undone.
+            result = Failed(rc, true);
+            if (db)
+                Exec(undo);
         }
     } else {
         Exec(undo);
@@ -400,14 +467,18 @@ int32_t RegistryStore::EndWrite(int32_t result)
     return result;
 }
 
-void RegistryStore::Report(const QByteArray& file, const QByteArray& what)
+void RegistryStore::Say(const QByteArray& line)
 {
-    const QByteArray line = "Quorvane: the settings store " + file + " " + what;
-    if (line == lastReport)
+    if (reported.contains(line))
         return;
-    lastReport = line;
+    reported.insert(line);
     std::fprintf(stderr, "%s\n", line.constData());
     std::fflush(stderr);
+}
+
+void RegistryStore::Report(const QByteArray& file, const QByteArray& what)
+{
+    Say("Quorvane: the settings store " + file + " " + what);
 }
 
 // What a freshly opened connection finds in its file.
@@ -447,11 +518,11 @@ RegistryStore::Health RegistryStore::Examine(sqlite3* conn)
     return rc == SQLITE_OK ? Health::Good : Health::Unusable;
 }
 
-RegistryStore::Health RegistryStore::ExamineFile(const QByteArray& file)
+RegistryStore::Health RegistryStore::ExamineFile(const QByteArray& alias)
 {
     sqlite3* conn = nullptr;
     Health health = Health::Unusable;
-    if (OpenConnection(file, SQLITE_OPEN_READWRITE, &conn) == SQLITE_OK) {
+    if (OpenConnection(alias, SQLITE_OPEN_READWRITE, &conn) == SQLITE_OK) {
         sqlite3_busy_timeout(conn, BusyTimeoutMs);
         health = Examine(conn);
     }
@@ -464,21 +535,20 @@ RegistryStore::Health RegistryStore::ExamineFile(const QByteArray& file)
 // True when the caller may open the store again.
 bool RegistryStore::MoveAside(const QByteArray& file)
 {
-    const AsideLock lock(file);
-    if (!lock.Usable()) {
-        Report(file, "cannot be examined: another program keeps its lock file " + file + LockSuffix +
-                         "; no settings are saved.");
+    const AsideLock lock(folder);
+    if (!lock.Refusal().isEmpty()) {
+        Report(file, "cannot be examined: " + lock.Refusal() + "; no settings are saved.");
         return false;
     }
-    const Health now = ExamineFile(file);
+    const Health now = ExamineFile(folder.Alias());
     if (now != Health::Damaged && now != Health::Foreign)
         return true; // another program set it aside (or mended it) meanwhile
     const QByteArray what = now == Health::Damaged ? "is damaged" : "is not a Quorvane settings store";
     // Another copy of the program that meets the same file holds it open only while it looks at it.
-    bool inUse = StoreInUse(file);
+    bool inUse = StoreInUse(folder);
     for (int n = 0; inUse && n < InUseRechecks; ++n) {
         std::this_thread::sleep_for(std::chrono::milliseconds(InUseRecheckMs));
-        inUse = StoreInUse(file);
+        inUse = StoreInUse(folder);
     }
     if (inUse) {
         Report(file, what + " and a program has it open; it was left as it is and no settings are saved.");
@@ -486,17 +556,18 @@ bool RegistryStore::MoveAside(const QByteArray& file)
     }
     const QByteArray stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toLatin1();
     const QByteArray kind = now == Health::Damaged ? "damaged" : "foreign";
-    QByteArray aside = file + '.' + kind + '-' + stamp;
-    for (int n = 2; Exists(aside) || Exists(aside + WalSuffix); ++n)
-        aside = file + '.' + kind + '-' + stamp + '-' + QByteArray::number(n);
-    if (::rename(file.constData(), aside.constData()) != 0) {
-        Report(file, what + " and could not be moved aside.");
+    const QByteArray& name = folder.Name();
+    QByteArray aside = name + '.' + kind + '-' + stamp;
+    for (int n = 2; Exists(folder, aside) || Exists(folder, aside + WalSuffix); ++n)
+        aside = name + '.' + kind + '-' + stamp + '-' + QByteArray::number(n);
+    if (::renameat(folder.Fd(), name.constData(), folder.Fd(), aside.constData()) != 0) {
+        Report(file, what + " and could not be moved aside (" + std::strerror(errno) + "); no settings are saved.");
         return false;
     }
     for (const QByteArray& suffix : {WalSuffix, SharedMemorySuffix, JournalSuffix})
-        if (Exists(file + suffix))
-            ::rename((file + suffix).constData(), (aside + suffix).constData());
-    Report(file, what + "; it was kept as " + aside + " and a new store was started.");
+        if (Exists(folder, name + suffix))
+            ::renameat(folder.Fd(), (name + suffix).constData(), folder.Fd(), (aside + suffix).constData());
+    Report(file, what + "; it was kept as " + folder.PathOf(aside) + " and a new store was started.");
     return true;
 }
 
@@ -521,26 +592,30 @@ int32_t RegistryStore::Initialise()
     }
     if (rc == SQLITE_OK)
         rc = Exec("COMMIT");
-    if (rc != SQLITE_OK)
-        Exec("ROLLBACK");
-    return FromSqlite(rc);
+    return rc;
 }
 
 // Opens a connection to the file: for writing when this user may write it, else for reading
 // without creating anything beside it.
 int32_t RegistryStore::Connect(const QByteArray& file)
 {
-    if (MayWrite(file)) {
-        RemoveUnwritableLeftovers(file);
-        readOnly = false;
-        if (OpenConnection(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &db) == SQLITE_OK)
+    writeRefusal = WriteRefusal(folder);
+    if (writeRefusal.isEmpty()) {
+        RemoveUnwritableLeftovers(folder);
+        const int rc = OpenConnection(folder.Alias(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &db);
+        if (rc == SQLITE_OK)
             return ERROR_SUCCESS;
+        writeRefusal = Reason(db, rc);
         sqlite3_close_v2(db);
         db = nullptr;
     }
-    if (!Exists(file))
+    if (!Exists(folder, folder.Name())) {
+        Report(file, "cannot be made: " + writeRefusal + "; no settings are saved.");
         return ERROR_ACCESS_DENIED;
-    if (OpenConnection(ReadOnlyUri(file), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db) != SQLITE_OK) {
+    }
+    const int rc = OpenConnection(ReadOnlyUri(folder), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db);
+    if (rc != SQLITE_OK) {
+        Report(file, "cannot be opened: " + Reason(db, rc) + "; no settings are saved.");
         sqlite3_close_v2(db);
         db = nullptr;
         return ERROR_ACCESS_DENIED;
@@ -553,10 +628,28 @@ int32_t RegistryStore::Open()
 {
     bool isDefault = false;
     const QByteArray file = SettingsFilePath(&isDefault);
-    // No home folder, or a folder that QUORVANE_REGISTRY names and that is not there: run without
-    // a store, as for any store that cannot be opened.
-    if (file.isEmpty() || !MakeSettingsFolder(file, isDefault))
+    if (file.isEmpty()) {
+        Say("Quorvane: the account has no home folder, so there is no settings store and no settings are saved.");
         return ERROR_ACCESS_DENIED;
+    }
+    // A folder that QUORVANE_REGISTRY names and that is not there is not made: the program runs
+    // without a store there, as for any store that cannot be opened.
+    if (!MakeSettingsFolder(file, isDefault) || !folder.Open(file)) {
+        Report(file, "cannot be reached: " + QByteArray(std::strerror(errno)) + "; no settings are saved.");
+        return ERROR_ACCESS_DENIED;
+    }
+    // SQLite would wait for ever on a FIFO, and must never write into a device. The side files
+    // are SQLite's to open, so the same holds for them.
+    if (IsNotAPlainFile(folder, folder.Name())) {
+        Report(file, "is not a plain file; no settings are saved.");
+        return ERROR_ACCESS_DENIED;
+    }
+    for (const QByteArray& suffix : {WalSuffix, SharedMemorySuffix, JournalSuffix})
+        if (IsNotAPlainFile(folder, folder.Name() + suffix)) {
+            Report(file, "cannot be used: " + folder.PathOf(folder.Name() + suffix) +
+                             " is not a plain file; no settings are saved.");
+            return ERROR_ACCESS_DENIED;
+        }
 
     Health health = Health::Unusable;
     for (int attempt = 0; attempt < MaxOpenAttempts; ++attempt) {
@@ -567,18 +660,31 @@ int32_t RegistryStore::Open()
         health = Examine(db);
         // A file this user may only read cannot be moved safely: another user may be writing it.
         if ((health == Health::Damaged || health == Health::Foreign) && !readOnly) {
-            Close();
+            Disconnect();
             if (!MoveAside(file))
                 return ERROR_ACCESS_DENIED;
             continue;
         }
         break;
     }
-    if (health == Health::Empty && readOnly)
-        health = Health::Unusable;
-    if (health != Health::Good && health != Health::Empty && health != Health::Newer) {
-        Close();
-        return health == Health::Unusable ? ERROR_REGISTRY_IO_FAILED : ERROR_ACCESS_DENIED;
+    switch (health) {
+    case Health::Good:
+    case Health::Newer: break;
+    case Health::Empty:
+        if (!readOnly)
+            break;
+        Report(file, "is empty and cannot be set up: " + writeRefusal + "; no settings are saved.");
+        return ERROR_REGISTRY_IO_FAILED;
+    case Health::Unusable:
+        Report(file, "cannot be read: " + Reason(db, SQLITE_ERROR) + "; no settings are saved.");
+        return ERROR_REGISTRY_IO_FAILED;
+    case Health::Damaged:
+    case Health::Foreign:
+        Report(file, (health == Health::Damaged ? "is damaged" : "is not a Quorvane settings store") +
+                         QByteArray(" and cannot be set aside: ") +
+                         (readOnly ? writeRefusal : QByteArray("it came back each time")) +
+                         "; no settings are saved.");
+        return ERROR_ACCESS_DENIED;
     }
     if (health == Health::Newer) {
         // Its layout is not ours to change: read what this build understands, write nothing.
@@ -594,10 +700,11 @@ int32_t RegistryStore::Open()
     }
     Exec("PRAGMA foreign_keys = ON");
     if (health == Health::Empty) {
-        const int32_t result = Initialise();
-        if (result != ERROR_SUCCESS) {
-            Close();
-            return result;
+        const int rc = Initialise();
+        if (rc != SQLITE_OK) {
+            Report(file, "cannot be set up: " + Reason(db, rc) + "; no settings are saved.");
+            Exec("ROLLBACK");
+            return FromSqlite(rc);
         }
     }
     return ERROR_SUCCESS;

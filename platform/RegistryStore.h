@@ -3,11 +3,22 @@
 // any file beside it), telling a store of ours from a damaged, foreign or newer file, setting a
 // bad file aside, setting a new file up, and running writes as transactions.
 //
+// The store's folder is held open while the store is, and every file of the store is reached
+// through it, so that a folder of any depth will do. Something other than a plain file (or
+// nothing) in place of the store or one of its side files makes the store unusable: it is never
+// opened, so a FIFO or a device there holds nothing up.
+//
+// Settings that cannot be kept are said on standard error, one line naming the file and the
+// reason, each line once a run: a store that cannot be opened or set up, one this user may not
+// write, and a save that fails.
+//
 // Not thread-safe by itself: the registry calls hold their own lock around every use.
+#include "platform/FolderVfs.h"
 #include "platform/Registry.h"
 #include "platform/SqliteStatement.h"
 
 #include <QByteArray>
+#include <QSet>
 
 #include <chrono>
 #include <cstdint>
@@ -39,7 +50,7 @@ public:
 
     SqliteStatement Sql(const char* sql) { return SqliteStatement(db, statements, sql); }
     // A statement's outcome as a result code; a damaged file is closed so that the next call
-    // examines it afresh.
+    // examines it afresh, and any other failure is said on standard error.
     int32_t Fail(int rc);
     // Rows the last statement changed.
     int Changes() const;
@@ -84,31 +95,40 @@ private:
 
     int32_t BeginWrite();
     int32_t EndWrite(int32_t result);
+    // Fail, said as a failed save or a failed read.
+    int32_t Failed(int rc, bool saving);
     int Exec(const char* sql);
     int32_t Open();
+    // Closes the connection only; the folder stays open.
+    void Disconnect();
     int32_t Connect(const QByteArray& file);
-    int32_t Initialise();
+    // SQLite's result.
+    int Initialise();
     static Health Examine(sqlite3* conn);
-    static Health ExamineFile(const QByteArray& file);
+    static Health ExamineFile(const QByteArray& alias);
     bool MoveAside(const QByteArray& file);
     // One line on standard error about the store file: its name, then what.
     void Report(const QByteArray& file, const QByteArray& what);
+    // A line on standard error, unless this run has said it already.
+    void Say(const QByteArray& line);
 
+    SqliteFolder folder;
     sqlite3* db = nullptr;
     // An opening that failed only after waiting on another program: its result, given at once
     // until `until`, so that a run of calls does not wait once each.
     int32_t failedOpening = 0;
     std::chrono::steady_clock::time_point failedUntil;
     SqliteStatementCache statements;
-    // Reads only: the user may not write the file or its folder, or a newer version wrote it.
+    // Reads only: the user may not write the file or its folder (writeRefusal says why), or a
+    // newer version wrote it.
     bool readOnly = false;
+    QByteArray writeRefusal;
     bool newer = false;
-    bool newerReported = false;
     // Open write transactions (an outer one and its savepoints); broken once the file was closed
     // inside one, until the outer one ends.
     int depth = 0;
     bool broken = false;
-    // The last line written to standard error, so that a call repeated on the same bad file does
-    // not say it again.
-    QByteArray lastReport;
+    // The lines written to standard error, so that calls repeated on the same bad file do not say
+    // it again.
+    QSet<QByteArray> reported;
 };

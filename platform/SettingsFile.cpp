@@ -39,6 +39,17 @@ QByteArray AccountHome()
     return IsAbsolute(home) ? home : QByteArray();
 }
 
+// Whether the path is a folder; false with errno telling why not.
+bool IsFolder(const QByteArray& path)
+{
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0)
+        return false;
+    if (!S_ISDIR(st.st_mode))
+        errno = ENOTDIR;
+    return S_ISDIR(st.st_mode);
+}
+
 QByteArray HomeFolder()
 {
     const QByteArray home = qgetenv("HOME");
@@ -68,11 +79,12 @@ QByteArray SettingsFilePath(bool* isDefault)
 bool MakeSettingsFolder(const QByteArray& file, bool isDefault)
 {
     const qsizetype slash = file.lastIndexOf('/');
-    if (slash < 0)
+    if (slash < 0) {
+        errno = EINVAL;
         return false;
+    }
     const QByteArray folder = file.left(slash);
-    struct stat st {};
-    if (folder.isEmpty() || (::stat(folder.constData(), &st) == 0 && S_ISDIR(st.st_mode)))
+    if (folder.isEmpty() || IsFolder(folder))
         return true;
     if (!isDefault)
         return false;
@@ -84,5 +96,5 @@ bool MakeSettingsFolder(const QByteArray& file, bool isDefault)
         if (end < 0)
             break;
     }
-    return ::stat(folder.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return IsFolder(folder);
 }

@@ -12,5 +12,6 @@
 QByteArray SettingsFilePath(bool* isDefault = nullptr);
 
 // Makes the missing folders above a default settings file, each new one private to the user
-// (0700). A folder that QUORVANE_REGISTRY names is never made. True when the folder is there.
+// (0700). A folder that QUORVANE_REGISTRY names is never made. True when the folder is there;
+// else false, with errno telling why.
 bool MakeSettingsFolder(const QByteArray& file, bool isDefault);

@@ -1,7 +1,7 @@
 // Reads or saves numbers in the settings store named by QUORVANE_REGISTRY, for tests that need
 // another process, or another user, to do it.
 //   registry_access get <key path> <name>...      one line per name: the number, or "default"
-//   registry_access set <key path> <name> <number> the save's result text
+//   registry_access set <key path> <name> <number>... one save a pair: its result text
 //   registry_access path                           the store's file, or an empty line for none
 #include "support/modRegistry.h"
 #include "platform/Registry.h"
@@ -28,16 +28,18 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    if (argc == 5 && std::strcmp(argv[1], "set") == 0) {
-        const QString result = SaveRegDWord(HKEY_CURRENT_USER, QString::fromUtf8(argv[2]), QString::fromUtf8(argv[3]),
-                                            std::atoi(argv[4]));
-        std::printf("%s\n", result.toUtf8().constData());
+    if (argc >= 5 && argc % 2 == 1 && std::strcmp(argv[1], "set") == 0) {
+        for (int i = 3; i < argc; i += 2) {
+            const QString result = SaveRegDWord(HKEY_CURRENT_USER, QString::fromUtf8(argv[2]),
+                                                QString::fromUtf8(argv[i]), std::atoi(argv[i + 1]));
+            std::printf("%s\n", result.toUtf8().constData());
+        }
         return 0;
     }
     if (argc == 2 && std::strcmp(argv[1], "path") == 0) {
         std::printf("%s\n", RegistryStorePath().constData());
         return 0;
     }
-    std::fprintf(stderr, "usage: registry_access get <path> <name>... | set <path> <name> <number> | path\n");
+    std::fprintf(stderr, "usage: registry_access get <path> <name>... | set <path> <name> <number>... | path\n");
     return 2;
 }

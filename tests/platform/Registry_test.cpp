@@ -871,8 +871,9 @@ protected:
         return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name).join(QLatin1Char(' ')).toStdString();
     }
 
-    // registry_access run as the ordinary user; its output lines.
-    QStringList AsUser(const QStringList& args) const
+    // registry_access run as the ordinary user; its output lines. *errors (when given) gets what it
+    // wrote on standard error.
+    QStringList AsUser(const QStringList& args, QString* errors = nullptr) const
     {
         QProcess helper;
         helper.setChildProcessModifier([] {
@@ -882,7 +883,10 @@ protected:
         });
         helper.start(helperCopy, args);
         EXPECT_TRUE(helper.waitForFinished(60000));
-        EXPECT_EQ(helper.exitCode(), 0) << helper.readAllStandardError().toStdString();
+        const QString written = QString::fromUtf8(helper.readAllStandardError());
+        if (errors)
+            *errors = written;
+        EXPECT_EQ(helper.exitCode(), 0) << written.toStdString();
         return QString::fromUtf8(helper.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
     // Left and Top as the user reads them, separated by a blank.
@@ -945,6 +949,46 @@ TEST_F(StoreOfAnOrdinaryUser, ASaveRecoversFromFilesLeftByAReadOnlyOpening)
     EXPECT_EQ(Set(1200), Saved);
     EXPECT_EQ(Get(), "1200 900");
     EXPECT_EQ(Files(), "registry.db");
+}
+
+// Settings this user cannot keep are not lost without a word: each run that meets the store says
+// once on standard error which file it is and why, however many saves fail.
+TEST_F(StoreOfAnOrdinaryUser, WhatThisUserMayNotWriteIsSaidOnce)
+{
+    struct Case {
+        const char* what;
+        mode_t folderMode, fileMode;
+        bool storeThere;
+        const char* said;
+    } cases[] = {
+        {"a folder that may not be written", 0555, 0644, true, "cannot be written: the folder may not be written"},
+        {"a file that may not be written", 0755, 0444, true, "cannot be written: the file may not be written"},
+        {"no store in a folder that may not be written", 0555, 0644, false,
+         "cannot be made: the folder may not be written"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetMode(folder, 0755);
+        if (!c.storeThere) {
+            ASSERT_TRUE(QFile::remove(file));
+        }
+        SetMode(folder, c.folderMode);
+        if (c.storeThere) {
+            SetMode(file, c.fileMode);
+        }
+        QString errors;
+        EXPECT_EQ(AsUser({QStringLiteral("set"), QString::fromLatin1(Path), QStringLiteral("Left"), QStringLiteral("1"),
+                          QStringLiteral("Top"), QStringLiteral("2")},
+                         &errors)
+                      .join(QLatin1Char(' '))
+                      .toStdString(),
+                  NotSaved + " " + NotSaved);
+        const QStringList lines = errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 1) << errors.toStdString();
+        EXPECT_TRUE(lines[0].contains(file)) << errors.toStdString();
+        EXPECT_TRUE(lines[0].contains(QString::fromLatin1(c.said))) << errors.toStdString();
+        EXPECT_EQ(Get(), c.storeThere ? "1500 900" : "default default");
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The main window's place between runs, against the test's private settings store: first start,
 // closed normal, maximised, minimised; and closing it closes the program's other windows.
+#include "DeepFolder.h"
 #include "TestSupport.h"
 #include "platform/Registry.h"
 #include "platform/Screen.h"
@@ -13,6 +14,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <array>
 #include <cmath>
@@ -340,6 +342,35 @@ TEST_F(PositionTest, TwoCopiesSavingAtOnceNeverMixTheirBounds)
     EXPECT_GT(records, 0);
     EXPECT_EQ(mixed, 0) << "of " << records;
     EXPECT_NE(owner(Saved("Left"), Saved("Top"), Saved("Width"), Saved("Height")), 0);
+}
+
+// The window's place outlives the program when its store lies deeper than SQLite names files by
+// itself (a plain folder chain, which nothing waits on): the window closes at its place, the store
+// is opened afresh from its file, and the next window comes up there.
+TEST_F(PositionTest, ThePlaceIsKeptInAStoreDeepInTheFolders)
+{
+    QTemporaryDir top;
+    const QByteArray folder = testing_support::MakeDeepFolder(QFile::encodeName(top.path()), 1000, "registry.db");
+    ASSERT_FALSE(folder.isEmpty());
+    const QByteArray savedStore = qgetenv("QUORVANE_REGISTRY");
+    RegistryCloseStore();
+    qputenv("QUORVANE_REGISTRY", folder + "/registry.db");
+    auto f = Open();
+    f->Move(750, 600, 11250, 7500);
+    QCoreApplication::processEvents();
+    f->Unload();
+    RegistryCloseStore();
+
+    auto g = Open();
+    EXPECT_EQ(g->Left(), 750);
+    EXPECT_EQ(g->Top(), 600);
+    EXPECT_EQ(g->Width(), 11250);
+    EXPECT_EQ(g->Height(), 7500);
+    g->Unload();
+    RegistryCloseStore();
+    qputenv("QUORVANE_REGISTRY", savedStore);
+    EXPECT_TRUE(QFile::exists(QFile::decodeName(folder + "/registry.db")));
+    EXPECT_TRUE(reports.calls.empty());
 }
 
 // What only a framing window manager shows: these run on a private display under one (see

@@ -26,6 +26,7 @@
 #include <memory>
 #include <optional>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using testing_support::MsgBoxRecorder;
@@ -79,6 +80,21 @@ protected:
         if (!f.open(QIODevice::ReadOnly))
             return {};
         return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    }
+    // The program's start (the start_up helper) in a process of its own, given ten seconds: what it
+    // printed, or "<hung>". *errors (when given) gets what it wrote on standard error.
+    static QByteArray StartInAProcess(QString* errors = nullptr)
+    {
+        QProcess start;
+        start.start(QCoreApplication::applicationDirPath() + QStringLiteral("/start_up"), QStringList{});
+        if (!start.waitForFinished(10000)) {
+            start.kill();
+            start.waitForFinished(5000);
+            return "<hung>";
+        }
+        if (errors)
+            *errors = QString::fromUtf8(start.readAllStandardError());
+        return start.readAllStandardOutput();
     }
     // Runs Main; a modal window still open after a while is closed (and counted) so the test ends.
     int RunMainClosingStrayModals()
@@ -205,15 +221,20 @@ TEST_F(StartUpTest, LocksKeptByOtherProgramsDoNotStopTheStart)
     const int gateFd = ::open((mark + "-gate").constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_EQ(::flock(markFd, LOCK_EX), 0);
     ASSERT_EQ(::flock(gateFd, LOCK_SH), 0);
-    QProcess start;
-    start.start(QCoreApplication::applicationDirPath() + QStringLiteral("/start_up"), QStringList{});
-    const bool ended = start.waitForFinished(10000);
-    if (!ended)
-        start.kill();
-    EXPECT_TRUE(ended);
-    EXPECT_EQ(start.readAllStandardOutput(), "window\n");
+    EXPECT_EQ(StartInAProcess(), "window\n");
     ::close(markFd);
     ::close(gateFd);
+}
+
+// A FIFO in place of the settings store holds nothing up: the main window comes at once, on the
+// defaults, and standard error says why no settings are kept. The start runs in a process of its
+// own, given ten seconds.
+TEST_F(StartUpTest, AFifoInPlaceOfTheStoreDoesNotHoldTheWindowUp)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(store->FilePath()).constData(), 0600), 0);
+    QString errors;
+    EXPECT_EQ(StartInAProcess(&errors), "window\n");
+    EXPECT_TRUE(errors.contains(store->FilePath() + QStringLiteral(" is not a plain file"))) << errors.toStdString();
 }
 
 TEST_F(StartUpTest, AnErrorIsReportedWithTheFailingStepsLine)
