@@ -398,14 +398,16 @@ bool cMRUFileList::Load(bool pblnUseRegistry, cRegistry* cR)
             reg.setValueType(REG_NONE);
             QString path = CStr(reg.Value());
             const bool present = reg.ValueType() != static_cast<int32_t>(REG_NONE);
+            bool found = SearchFile(path) == Search::Found;
             // '%' is an ordinary character in a file name: where the expansion names no file, the
             // text as saved may.
-            if (reg.ValueType() == static_cast<int32_t>(REG_EXPAND_SZ) && SearchFile(path) != Search::Found) {
+            if (!found && reg.ValueType() == static_cast<int32_t>(REG_EXPAND_SZ)) {
                 const QString saved = CStr(reg.UnexpandedValue());
-                if (SearchFile(saved) == Search::Found)
+                found = SearchFile(saved) == Search::Found;
+                if (found)
                     path = saved;
             }
-            if (SearchFile(path) == Search::Found) {
+            if (found) {
                 ++kept;
                 Entry(kept) = path;
             } else if (present) {

@@ -111,15 +111,19 @@ bool Split(const QString& text, std::vector<Token>& tokens)
     return true;
 }
 
-bool SameWord(const QString& word, const QString& name) { return word.compare(name, Qt::CaseInsensitive) == 0; }
+// The name a QString or a QLatin1String.
+template <class Name>
+bool SameWord(const QString& word, const Name& name)
+{
+    return word.compare(name, Qt::CaseInsensitive) == 0;
+}
 
 // The month a name stands for, English or the locale's own, long or short, in any case; 0 for none.
 int MonthNumber(const QString& word, const QLocale& locale)
 {
     for (int m = 1; m <= 12; ++m) {
         const MonthName& name = Months[m - 1];
-        if (word.compare(QLatin1String(name.longName), Qt::CaseInsensitive) == 0 ||
-            word.compare(QLatin1String(name.shortName), Qt::CaseInsensitive) == 0)
+        if (SameWord(word, QLatin1String(name.longName)) || SameWord(word, QLatin1String(name.shortName)))
             return m;
     }
     for (int m = 1; m <= 12; ++m) {
